@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "HxTypes.h"
+
+class Dialogs;
+
+// The program's one link record: both channels' handles and open flags, the
+// current handle that nearly every operation addresses, the line settings the
+// modes fill in before applying them, and fixed receive and staging buffers.
+// Every exchange with the board goes through its operations.
+class DeviceLink {
+public:
+    static constexpr std::uint32_t BufferSize = 65536;
+    static constexpr int DeviceListSlots = 20;
+    static constexpr int DescriptionLength = hx::DescriptionBufferSize - 1;
+
+    explicit DeviceLink(Dialogs& dialogs);
+
+    // --- Line state and settings ---
+    HxHandle CurrentHandle = 0;
+    std::uint8_t XonChar = 0x11;
+    std::uint8_t XoffChar = 0x13;
+    std::uint8_t EventChar = 0;
+    std::uint8_t ErrorChar = 0;
+    HxHandle HandleA = 0;
+    HxHandle HandleB = 0;
+    bool ChannelAOpen = false;
+    bool ChannelBOpen = false;
+    std::uint32_t BaudRate = 0;
+    std::uint8_t WordLength = 0;
+    std::uint8_t StopBits = 0;
+    std::uint8_t Parity = 0;
+    std::uint16_t FlowControl = 0;
+    bool EventCharEnabled = false;
+    bool ErrorCharEnabled = false;
+    std::uint32_t ModemStatus = 0;
+    std::uint32_t RxQueueCount = 0;
+    std::array<std::uint8_t, BufferSize> ReadBufferA{};
+    std::array<std::uint8_t, BufferSize> ReadBufferB{};
+    std::array<std::uint8_t, BufferSize> WriteBufferA{};
+    std::array<std::uint8_t, BufferSize> WriteBufferB{};
+    std::int32_t WriteCountA = 0;
+    std::int32_t WriteCountB = 0;
+
+    // --- Enumeration ---
+    std::array<char, hx::DescriptionBufferSize> DescriptionBuffer{};
+    std::array<QString, DeviceListSlots> DeviceList;
+    QString SelectedDevice;
+    QString ChannelAName;
+    QString ChannelBName;
+
+    // --- Status reporting ---
+    void ReportDriverStatus(const QString& name, DriverStatus status);
+
+    // --- Operations on CurrentHandle, each reporting a failure ---
+    DriverStatus CloseCurrentChannel();
+    DriverStatus RaiseRts();
+    DriverStatus LowerRts();
+    DriverStatus RaiseDtr();
+    DriverStatus LowerDtr();
+    DriverStatus ApplyBaudRate();
+    DriverStatus ApplyDataCharacteristics();
+    DriverStatus ApplyFlowControl();
+    DriverStatus FetchModemStatus();
+    DriverStatus FetchQueueStatus();
+    DriverStatus ApplySpecialChars();
+    // Does not report.
+    DriverStatus ApplyLatency(std::uint8_t milliseconds);
+
+    // --- Reads: at most BufferSize bytes a call; the rest stays queued ---
+    std::uint32_t ReadToBufferA(std::uint32_t count);
+    std::uint32_t ReadToBufferB(std::uint32_t count);
+
+    // --- Staged writes ---
+    void PutByteA(std::uint8_t b);
+    void PutByteB(std::uint8_t b);
+    DriverStatus FlushBufferA(HxHandle handle, std::int32_t count, std::uint32_t& written);
+    DriverStatus FlushBufferB(std::int32_t count, std::uint32_t& written);
+
+    // --- Channel selection and closing ---
+    void SelectChannelA() { CurrentHandle = HandleA; }
+    void SelectChannelB() { CurrentHandle = HandleB; }
+    void CloseChannelA();
+    void CloseChannelB();
+
+    // --- Enumeration and opening by description ---
+    DriverStatus ListDescriptionByIndex(std::uint32_t index);
+    QString ReadDescriptionBuffer() const;
+    void StoreOpenDescription(const QString& text);
+    DriverStatus Open_USB_Device_By_Device_Description(const QString& description);
+    void ListDescriptions(std::array<QString, DeviceListSlots>& list);
+    bool FindAndOpenChannel(const QString& description);
+    void ClearDeviceList();
+
+private:
+    std::uint32_t readInto(std::array<std::uint8_t, BufferSize>& buffer, std::uint32_t count);
+    DriverStatus flush(HxHandle handle, std::array<std::uint8_t, BufferSize>& buffer,
+                       std::int32_t& staged, std::int32_t count, std::uint32_t& written);
+    void stage(std::array<std::uint8_t, BufferSize>& buffer, std::int32_t& staged,
+               HxHandle handle, std::uint8_t b);
+    bool countDevices(std::uint32_t& count);
+
+    Dialogs& dialogs;
+};
+
+// Two upper-case hexadecimal digits, high nibble first.
+QString ByteToHex(std::uint8_t b);
+
+// Port-list helpers: a board's channel A is listed with the suffix " A".
+bool IsChannelADescription(const QString& description);
+QString StripChannelSuffix(const QString& description);

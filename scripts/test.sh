@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite headless:
+# once in a normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+echo "== normal build =="
+"$root/scripts/build.sh" "$root/build"
+ctest --test-dir "$root/build" --output-on-failure
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+"$root/scripts/build.sh" "$root/build-sanitize" -DTARVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir "$root/build-sanitize" --output-on-failure
