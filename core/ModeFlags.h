@@ -1,0 +1,11 @@
+#pragma once
+
+// The program-wide flags that keep the three modes apart. A mode's flag is set
+// while its loop runs; a stop flag ends that loop at its next check.
+struct ModeFlags {
+    bool ProgrammingBusy = false;
+    bool TerminalOpen = false;
+    bool SpyOpen = false;
+    bool TerminalStop = false;
+    bool SpyStop = false;
+};
