@@ -14,7 +14,7 @@ struct TimeOfDay {
 // All time in the program and in the simulated board comes through this
 // interface, so that tests can run a 2 s time-out without waiting 2 s.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     virtual TimeOfDay timeOfDay() = 0;

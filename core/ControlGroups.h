@@ -4,7 +4,7 @@
 // the other modes' groups off, and on again when it ends. The window
 // implements this; the modes reach it only through this interface.
 class ControlGroups {
-public:
+  public:
     virtual ~ControlGroups() = default;
 
     virtual void DisableProgrammerControls() = 0;

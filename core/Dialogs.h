@@ -6,7 +6,7 @@
 // interface, owned by the window. The program uses message boxes and file
 // dialogs; tests install a scripted one that records texts and answers paths.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     virtual void showError(const QString& text) = 0;

@@ -31,8 +31,14 @@ std::int64_t SelfAdvancingClock::nanoseconds() {
     return now;
 }
 
-void SelfAdvancingClock::sleep(int milliseconds) { now += std::int64_t{milliseconds} * nsPerMs; }
+void SelfAdvancingClock::sleep(int milliseconds) {
+    now += std::int64_t{milliseconds} * nsPerMs;
+}
 
-void SelfAdvancingClock::yield() { now += steps.perYieldNs; }
+void SelfAdvancingClock::yield() {
+    now += steps.perYieldNs;
+}
 
-void SelfAdvancingClock::advance(std::int64_t nanoseconds) { now += nanoseconds; }
+void SelfAdvancingClock::advance(std::int64_t nanoseconds) {
+    now += nanoseconds;
+}

@@ -6,7 +6,7 @@
 // little and a sleep advances it by its length, so waits and time-outs cost no
 // real time and every run sees the same sequence of times.
 class SelfAdvancingClock : public Clock {
-public:
+  public:
     struct Steps {
         std::int64_t perReadingNs = 20'000;  // 20 us per reading
         std::int64_t perYieldNs = 200'000;   // 0.2 ms per zero-length sleep
@@ -25,7 +25,7 @@ public:
     // The current time, without advancing it.
     std::int64_t peekNanoseconds() const { return now; }
 
-private:
+  private:
     Steps steps;
     std::int64_t startOfDayNs;
     std::int64_t now = 0;

@@ -18,4 +18,6 @@ void SystemClock::sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void SystemClock::yield() { std::this_thread::yield(); }
+void SystemClock::yield() {
+    std::this_thread::yield();
+}

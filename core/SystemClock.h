@@ -6,12 +6,12 @@
 
 // The real clock: local wall time, a steady monotonic base, real sleeps.
 class SystemClock : public Clock {
-public:
+  public:
     TimeOfDay timeOfDay() override;
     std::int64_t nanoseconds() override;
     void sleep(int milliseconds) override;
     void yield() override;
 
-private:
+  private:
     std::chrono::steady_clock::time_point origin = std::chrono::steady_clock::now();
 };

@@ -23,7 +23,8 @@ QString DeviceLink::ReadDescriptionBuffer() const {
 
 void DeviceLink::StoreOpenDescription(const QString& text) {
     const QByteArray bytes = text.toLatin1().left(DescriptionLength);
-    std::memcpy(DescriptionBuffer.data(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::memcpy(DescriptionBuffer.data(), bytes.constData(),
+                static_cast<std::size_t>(bytes.size()));
     DescriptionBuffer[static_cast<std::size_t>(bytes.size())] = '\0';
 }
 

@@ -96,9 +96,13 @@ std::uint32_t DeviceLink::readInto(std::array<std::uint8_t, BufferSize>& buffer,
     return std::min(bytesRead, asked);
 }
 
-std::uint32_t DeviceLink::ReadToBufferA(std::uint32_t count) { return readInto(ReadBufferA, count); }
+std::uint32_t DeviceLink::ReadToBufferA(std::uint32_t count) {
+    return readInto(ReadBufferA, count);
+}
 
-std::uint32_t DeviceLink::ReadToBufferB(std::uint32_t count) { return readInto(ReadBufferB, count); }
+std::uint32_t DeviceLink::ReadToBufferB(std::uint32_t count) {
+    return readInto(ReadBufferB, count);
+}
 
 void DeviceLink::stage(std::array<std::uint8_t, BufferSize>& buffer, std::int32_t& staged,
                        HxHandle handle, std::uint8_t b) {
@@ -114,9 +118,13 @@ void DeviceLink::stage(std::array<std::uint8_t, BufferSize>& buffer, std::int32_
     ++staged;
 }
 
-void DeviceLink::PutByteA(std::uint8_t b) { stage(WriteBufferA, WriteCountA, HandleA, b); }
+void DeviceLink::PutByteA(std::uint8_t b) {
+    stage(WriteBufferA, WriteCountA, HandleA, b);
+}
 
-void DeviceLink::PutByteB(std::uint8_t b) { stage(WriteBufferB, WriteCountB, HandleB, b); }
+void DeviceLink::PutByteB(std::uint8_t b) {
+    stage(WriteBufferB, WriteCountB, HandleB, b);
+}
 
 DriverStatus DeviceLink::flush(HxHandle handle, std::array<std::uint8_t, BufferSize>& buffer,
                                std::int32_t& staged, std::int32_t count, std::uint32_t& written) {
@@ -134,8 +142,7 @@ DriverStatus DeviceLink::flush(HxHandle handle, std::array<std::uint8_t, BufferS
                : hx::FailedToWrite;
 }
 
-DriverStatus DeviceLink::FlushBufferA(HxHandle handle, std::int32_t count,
-                                      std::uint32_t& written) {
+DriverStatus DeviceLink::FlushBufferA(HxHandle handle, std::int32_t count, std::uint32_t& written) {
     return flush(handle, WriteBufferA, WriteCountA, count, written);
 }
 

@@ -13,7 +13,7 @@ class Dialogs;
 // modes fill in before applying them, and fixed receive and staging buffers.
 // Every exchange with the board goes through its operations.
 class DeviceLink {
-public:
+  public:
     static constexpr std::uint32_t BufferSize = 65536;
     static constexpr int DeviceListSlots = 20;
     static constexpr int DescriptionLength = hx::DescriptionBufferSize - 1;
@@ -96,12 +96,12 @@ public:
     bool FindAndOpenChannel(const QString& description);
     void ClearDeviceList();
 
-private:
+  private:
     std::uint32_t readInto(std::array<std::uint8_t, BufferSize>& buffer, std::uint32_t count);
     DriverStatus flush(HxHandle handle, std::array<std::uint8_t, BufferSize>& buffer,
                        std::int32_t& staged, std::int32_t count, std::uint32_t& written);
-    void stage(std::array<std::uint8_t, BufferSize>& buffer, std::int32_t& staged,
-               HxHandle handle, std::uint8_t b);
+    void stage(std::array<std::uint8_t, BufferSize>& buffer, std::int32_t& staged, HxHandle handle,
+               std::uint8_t b);
     bool countDevices(std::uint32_t& count);
 
     Dialogs& dialogs;

@@ -9,7 +9,7 @@
 // One open channel of a bridge, as a backend serves it. Every operation
 // returns the library's status; the driver table addresses it by handle.
 class BridgeChannel {
-public:
+  public:
     virtual ~BridgeChannel() = default;
 
     virtual DriverStatus read(std::uint8_t* buffer, std::uint32_t count,
@@ -25,8 +25,8 @@ public:
                                         std::uint8_t xoff) = 0;
     virtual DriverStatus setRts(bool high) = 0;
     virtual DriverStatus setDtr(bool high) = 0;
-    virtual DriverStatus setChars(std::uint8_t eventChar, bool eventEnabled,
-                                  std::uint8_t errorChar, bool errorEnabled) = 0;
+    virtual DriverStatus setChars(std::uint8_t eventChar, bool eventEnabled, std::uint8_t errorChar,
+                                  bool errorEnabled) = 0;
     virtual DriverStatus setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
     virtual DriverStatus setLatencyTimer(std::uint8_t milliseconds) = 0;
     virtual DriverStatus setBitMode(std::uint8_t mask, std::uint8_t mode) = 0;
@@ -38,7 +38,7 @@ public:
 // real ports later. Devices are listed by index, each with its description
 // (a board's name followed by " A" or " B").
 class DriverBackend {
-public:
+  public:
     virtual ~DriverBackend() = default;
 
     virtual DriverStatus deviceCount(std::uint32_t& count) = 0;

@@ -71,8 +71,7 @@ DriverStatus DriverRegistry::open(const std::string& description, HxHandle& hand
                 continue;
             }
             std::unique_ptr<BridgeChannel> channel;
-            if (const DriverStatus status = backend->open(listed, channel);
-                status != hx::Ok) {
+            if (const DriverStatus status = backend->open(listed, channel); status != hx::Ok) {
                 return status;
             }
             if (!channel) {

@@ -12,7 +12,7 @@
 // order the backends were installed, and keeps the table of open handles.
 // It is the library's process-wide state, as the driver operations need one.
 class DriverRegistry {
-public:
+  public:
     static DriverRegistry& instance();
 
     void install(std::shared_ptr<DriverBackend> backend);
@@ -28,7 +28,7 @@ public:
 
     std::size_t openHandleCount() const { return channels.size(); }
 
-private:
+  private:
     DriverStatus locate(std::uint32_t index, DriverBackend*& backend, std::uint32_t& local);
 
     std::vector<std::shared_ptr<DriverBackend>> backends;

@@ -8,7 +8,9 @@
 
 namespace {
 
-DriverRegistry& registry() { return DriverRegistry::instance(); }
+DriverRegistry& registry() {
+    return DriverRegistry::instance();
+}
 
 // Runs an operation on the channel behind a handle, or fails as the library
 // does for a handle it never gave out or already closed.
@@ -57,10 +59,11 @@ DriverStatus HX_OpenEx(void* arg1, std::uint32_t flags, HxHandle* handle) {
     return registry().open(static_cast<const char*>(arg1), *handle);
 }
 
-DriverStatus HX_Close(HxHandle handle) { return registry().close(handle); }
+DriverStatus HX_Close(HxHandle handle) {
+    return registry().close(handle);
+}
 
-DriverStatus HX_Read(HxHandle handle, void* buffer, std::uint32_t count,
-                     std::uint32_t* bytesRead) {
+DriverStatus HX_Read(HxHandle handle, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) {
     return onChannel(handle, [&](BridgeChannel& channel) {
         return channel.read(static_cast<std::uint8_t*>(buffer), count, *bytesRead);
     });
@@ -74,7 +77,8 @@ DriverStatus HX_Write(HxHandle handle, const void* buffer, std::uint32_t count,
 }
 
 DriverStatus HX_GetQueueStatus(HxHandle handle, std::uint32_t* rxWaiting) {
-    return onChannel(handle, [&](BridgeChannel& channel) { return channel.queueStatus(*rxWaiting); });
+    return onChannel(handle,
+                     [&](BridgeChannel& channel) { return channel.queueStatus(*rxWaiting); });
 }
 
 DriverStatus HX_GetModemStatus(HxHandle handle, std::uint32_t* modemStatus) {
@@ -136,5 +140,6 @@ DriverStatus HX_SetLatencyTimer(HxHandle handle, std::uint8_t milliseconds) {
 }
 
 DriverStatus HX_SetBitMode(HxHandle handle, std::uint8_t mask, std::uint8_t mode) {
-    return onChannel(handle, [&](BridgeChannel& channel) { return channel.setBitMode(mask, mode); });
+    return onChannel(handle,
+                     [&](BridgeChannel& channel) { return channel.setBitMode(mask, mode); });
 }
