@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+
+class Clock;
+class QPlainTextEdit;
+
+// The one way lines get into a terminal pane. At link speed a pane cannot
+// take one insertion per line, so whole lines are queued and inserted
+// together: when about 20 ms have passed since the last insertion, when the
+// producer asks for it, and before the pane is cleared. The order of lines in
+// the pane is always the order in which they were queued.
+//
+// Every line in the pane is followed by a line break, so the pane always ends
+// on an empty line where the user's typing goes, and a line ending in a
+// carriage return shows as one line whatever batch it was inserted with.
+class PaneWriter {
+  public:
+    static constexpr std::int64_t InsertionIntervalMs = 20;
+
+    PaneWriter(QPlainTextEdit& pane, Clock& clock);
+
+    void addLine(const QString& line);
+    void flushIfDue();
+    void flush();
+    // Queued lines go with the rest of the pane: they were written before it.
+    void clear();
+
+    int queuedLineCount() const { return queuedLines; }
+
+  private:
+    void insertQueued();
+
+    QPlainTextEdit& pane;
+    Clock& clock;
+    QString queued;
+    int queuedLines = 0;
+    std::int64_t lastInsertionMs = 0;
+    // Lines queued by a producer that then goes quiet still reach the pane
+    // as soon as the window processes its messages.
+    QTimer pendingTimer;
+};

@@ -1,0 +1,76 @@
+#include "TerminalDisplay.h"
+
+#include <QPlainTextEdit>
+
+#include "DeviceLink.h"
+
+namespace {
+constexpr std::uint8_t CarriageReturn = 0x0D;
+}
+
+TerminalDisplay::TerminalDisplay(QPlainTextEdit& asciiPane, QPlainTextEdit& hexPane, Clock& clock,
+                                 int hexPaneLineLimit)
+    : asciiWriter(asciiPane, clock), hexWriter(hexPane, clock) {
+    asciiPane.setUndoRedoEnabled(false);
+    hexPane.setUndoRedoEnabled(false);
+    // One block more than lines: the pane always ends on an empty line.
+    hexPane.setMaximumBlockCount(hexPaneLineLimit + 1);
+}
+
+void TerminalDisplay::ShowTerminalByte(std::uint8_t b) {
+    if (PaneLineCount > AsciiPaneLineLimit) {
+        asciiWriter.clear();
+        PaneLineCount = 0;
+    }
+    HexLine[static_cast<std::size_t>(HexLineLength++)] = b;
+    AsciiLine[static_cast<std::size_t>(AsciiLineLength++)] = b;
+    if (HexLineLength == HexLineBytes || b == CarriageReturn) {
+        addHexLine();
+    }
+    if (AsciiLineLength == AsciiLineBytes || b == CarriageReturn) {
+        addAsciiLine();
+    }
+}
+
+void TerminalDisplay::addHexLine() {
+    QString text;
+    text.reserve(HexLineLength * 3);
+    for (int i = 0; i < HexLineLength; ++i) {
+        text += ByteToHex(HexLine[static_cast<std::size_t>(i)]);
+        text += QLatin1Char(' ');
+    }
+    hexWriter.addLine(text);
+    HexLineLength = 0;
+    ++PaneLineCount;
+    OutputLineDone = true;
+}
+
+void TerminalDisplay::addAsciiLine() {
+    // Latin-1 maps every byte to the character of the same code.
+    asciiWriter.addLine(
+        QString::fromLatin1(reinterpret_cast<const char*>(AsciiLine.data()), AsciiLineLength));
+    AsciiLineLength = 0;
+    ++PaneLineCount;
+}
+
+void TerminalDisplay::TerminalLog(const QString& text) {
+    asciiWriter.addLine(text);
+    asciiWriter.flush();
+}
+
+void TerminalDisplay::flushIfDue() {
+    asciiWriter.flushIfDue();
+    hexWriter.flushIfDue();
+}
+
+void TerminalDisplay::flush() {
+    asciiWriter.flush();
+    hexWriter.flush();
+}
+
+void TerminalDisplay::reset() {
+    PaneLineCount = 0;
+    HexLineLength = 0;
+    AsciiLineLength = 0;
+    OutputLineDone = true;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "PaneWriter.h"
+
+class Clock;
+class QPlainTextEdit;
+
+// The two terminal panes: everything the chip sends, and the commands the
+// program sends by itself, shown as HEX lines of 16 bytes and ASCII lines of
+// 79 bytes, both also ended by a carriage return.
+class TerminalDisplay {
+  public:
+    static constexpr int HexLineBytes = 16;
+    static constexpr int AsciiLineBytes = 79;
+    // Past this the ASCII pane starts afresh at the next byte shown.
+    static constexpr int AsciiPaneLineLimit = 2000;
+    // The HEX pane keeps the newest lines only: at 3,000,000 baud it would
+    // otherwise grow by hundreds of megabytes a minute.
+    static constexpr int HexPaneLineLimit = 100'000;
+
+    TerminalDisplay(QPlainTextEdit& asciiPane /*Memo2*/, QPlainTextEdit& hexPane /*Memo3*/,
+                    Clock& clock, int hexPaneLineLimit = HexPaneLineLimit);
+
+    void ShowTerminalByte(std::uint8_t b);
+    // A message line in Memo2, in order with the data lines and shown at once.
+    void TerminalLog(const QString& text);
+    void flushIfDue();
+    void flush();
+    // The start values of window creation.
+    void reset();
+
+    // Set at each HEX line and by Close; read and cleared by the keyboard.
+    bool OutputLineDone = true;
+
+    std::array<std::uint8_t, HexLineBytes> HexLine{};
+    std::int32_t HexLineLength = 0;
+    std::array<std::uint8_t, AsciiLineBytes + 1> AsciiLine{};
+    std::int32_t AsciiLineLength = 0;
+    // Lines added to either pane since the ASCII pane was last cleared.
+    std::int32_t PaneLineCount = 0;
+
+  private:
+    void addHexLine();
+    void addAsciiLine();
+
+    PaneWriter asciiWriter;
+    PaneWriter hexWriter;
+};
