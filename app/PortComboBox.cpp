@@ -1,0 +1,6 @@
+#include "PortComboBox.h"
+
+void PortComboBox::showPopup() {
+    emit aboutToShowPopup();
+    QComboBox::showPopup();
+}

@@ -1,0 +1,73 @@
+// The terminal's indicator row: what the mode, board and interface radio
+// buttons ask for, and whether the board's DSR line agrees with the mode.
+#include <QColor>
+#include <QPalette>
+
+#include "DeviceLink.h"
+#include "Form1Ui.h"
+#include "HxTypes.h"
+#include "TForm1.h"
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Green(0, 128, 0);
+const QColor Black(0, 0, 0);
+
+void paint(QLabel* label, const QString& text, const QColor& colour) {
+    label->setText(text);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+}  // namespace
+
+// DSR answers DTR: the board drops it in command mode and raises it in data
+// mode, so "ACK" means the board has followed the requested mode.
+void TForm1::RefreshStatus() {
+    Ui::Form1& f = *ui;
+    const bool commandMode = f.RadioButton3->isChecked();
+    ModeState = commandMode ? 0 : 1;
+    if (deviceLink->ChannelAOpen) {
+        deviceLink->FetchModemStatus();
+        const bool dsr = (deviceLink->ModemStatus & hx::ModemStatusDsr) != 0;
+        f.Label12->setText(dsr != commandMode ? QStringLiteral("ACK") : QStringLiteral("NoACK"));
+    } else {
+        f.Label12->setText(commandMode ? QStringLiteral("Not Avail") : QStringLiteral("Not AVAIL"));
+    }
+    BoardState = f.RadioButton1->isChecked() ? 0 : f.RadioButton2->isChecked() ? 1 : 2;
+    InterfaceState = !deviceLink->ChannelAOpen ? 0 : f.RadioButton5->isChecked() ? 1 : 2;
+    PaintStatusLabels();
+}
+
+void TForm1::PaintStatusLabels() {
+    Ui::Form1& f = *ui;
+    f.Label7->setText(ModeState == 0 ? QStringLiteral("Command") : QStringLiteral("Data"));
+
+    if (BoardState == 0) {
+        paint(f.Label9, QStringLiteral("Reset"), Red);
+    } else if (BoardState == 2) {
+        paint(f.Label9, QStringLiteral("Suspend"), Red);
+    } else {
+        paint(f.Label9, QStringLiteral("Running"), Green);
+    }
+
+    if (InterfaceState == 0) {
+        paint(f.Label11, QStringLiteral("Closed"), Red);
+    } else if (InterfaceState == 1) {
+        paint(f.Label11, QStringLiteral("Enabled"), Green);
+    } else {
+        paint(f.Label11, QStringLiteral("Disabled"), Red);
+    }
+
+    const QString ack = f.Label12->text();
+    const QColor ackColour = ack == QLatin1String("ACK")     ? Green
+                             : ack == QLatin1String("NoACK") ? Red
+                                                             : Black;
+    paint(f.Label12, ack, ackColour);
+
+    // A polling loop keeps the window busy; the indicators must change anyway.
+    f.Label9->repaint();
+    f.Label11->repaint();
+}

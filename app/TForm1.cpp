@@ -1,0 +1,183 @@
+#include "TForm1.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+
+#include "DeviceLink.h"
+#include "Dialogs.h"
+#include "Form1Ui.h"
+
+TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent),
+      windowClock(clock),
+      windowDialogs(dialogs),
+      ui(std::make_unique<Ui::Form1>()),
+      deviceLink(std::make_unique<DeviceLink>(dialogs)) {
+    ui->setupUi(this);
+    applyPaneFonts();
+    collectControlGroups();
+    connectWindowHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::applyPaneFonts() {
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(font().pointSize());
+    ui->RichEdit1->setFont(fixed);
+    ui->RichEdit2->setFont(fixed);
+}
+
+void TForm1::collectControlGroups() {
+    Ui::Form1& f = *ui;
+    programmerControls = {f.Button1, f.Button2, f.Edit1, f.Label2};
+    terminalControls = {
+        f.ComboBox2,    f.Button3,      f.RadioButton1, f.RadioButton2, f.RadioButton3,
+        f.RadioButton4, f.RadioButton5, f.RadioButton6, f.RadioButton7, f.Button4,
+        f.Button5,      f.Button6,      f.Button7,      f.Button8,      f.Button9,
+        f.Button13,     f.Button14,     f.CheckBox1,    f.CheckBox2,    f.Edit2,
+        f.Edit3,        f.ProgressBar2, f.Label3,       f.Label13,      f.Label14,
+        f.Label20,      f.Label21,      f.Label22,      f.Label23};
+    spyControls = {f.Button10,     f.Button11,     f.Button12,      f.Button15,
+                   f.ComboBox3,    f.Label15,      f.CheckBox3,     f.CheckBox4,
+                   f.RadioButton8, f.RadioButton9, f.RadioButton10, f.RadioButton11};
+}
+
+void TForm1::connectWindowHandlers() {
+    connect(ui->ComboBox1, &PortComboBox::aboutToShowPopup, this, &TForm1::ComboBox1DropDown);
+    connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
+}
+
+namespace {
+
+void switchGroup(const std::vector<QWidget*>& group, bool enabled) {
+    for (QWidget* control : group) {
+        control->setEnabled(enabled);
+    }
+}
+
+}  // namespace
+
+void TForm1::DisableProgrammerControls() {
+    switchGroup(programmerControls, false);
+}
+
+void TForm1::EnableProgrammerControls() {
+    switchGroup(programmerControls, true);
+}
+
+void TForm1::DisableTerminalControls() {
+    switchGroup(terminalControls, false);
+}
+
+// Close only makes sense once Open has succeeded.
+void TForm1::EnableTerminalControls() {
+    switchGroup(terminalControls, true);
+    ui->Button7->setEnabled(false);
+}
+
+void TForm1::DisableSpyControls() {
+    switchGroup(spyControls, false);
+}
+
+// Close Spy only makes sense once Open Spy has started a capture.
+void TForm1::EnableSpyControls() {
+    switchGroup(spyControls, true);
+    ui->Button11->setEnabled(false);
+}
+
+void TForm1::TerminalLog(const QString& text) {
+    ui->Memo2->appendPlainText(text);
+}
+
+void TForm1::FormCreate() {
+    setWindowTitle(QStringLiteral("Tarvik Evaluation Board Program Version 0.97"));
+    // Nothing can be used before a board is chosen in the port chooser.
+    DisableProgrammerControls();
+    DisableTerminalControls();
+    DisableSpyControls();
+    RefreshStatus();
+    modeFlags.TerminalOpen = false;
+    modeFlags.SpyOpen = false;
+}
+
+// A loop that is running when the window closes is nested below this handler;
+// it sees its stop flag at its next pass and returns.
+void TForm1::FormClose() {
+    modeFlags.TerminalStop = true;
+    modeFlags.SpyStop = true;
+    deviceLink->CloseChannelA();
+    deviceLink->CloseChannelB();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::applyPortGroupRule() {
+    // While a mode runs it has switched the other modes off and keeps its own
+    // stop button on; the port chooser must not undo either (during a capture
+    // that would leave Close Spy off, or let another mode start beside it).
+    if (modeFlags.ProgrammingBusy || modeFlags.TerminalOpen || modeFlags.SpyOpen) {
+        return;
+    }
+    if (ui->ComboBox1->currentText().isEmpty()) {
+        DisableProgrammerControls();
+        DisableTerminalControls();
+        DisableSpyControls();
+    } else {
+        EnableProgrammerControls();
+        EnableTerminalControls();
+        EnableSpyControls();
+    }
+}
+
+void TForm1::ComboBox1DropDown() {
+    FillPortList();
+    applyPortGroupRule();
+}
+
+void TForm1::ComboBox1Change() {
+    applyPortGroupRule();
+}
+
+void TForm1::pageShown(int index) {
+    QWidget* page = ui->PageControl1->widget(index);
+    if (page == ui->TabSheet1) {
+        TabSheet1Show();
+    } else if (page == ui->TabSheet2) {
+        TabSheet2Show();
+    } else if (page == ui->TabSheet3) {
+        TabSheet3Show();
+    }
+}
+
+void TForm1::informIf(bool condition, const QString& text) {
+    if (condition) {
+        windowDialogs.showInformation(text);
+    }
+}
+
+void TForm1::TabSheet1Show() {
+    informIf(modeFlags.TerminalOpen,
+             QStringLiteral("You must close Terminal Mode before programming."));
+    informIf(modeFlags.SpyOpen, QStringLiteral("You must close Spy Mode before programming."));
+}
+
+void TForm1::TabSheet2Show() {
+    informIf(modeFlags.ProgrammingBusy, QStringLiteral("You must wait for programming to finish."));
+    informIf(modeFlags.SpyOpen,
+             QStringLiteral("You must close Spy Mode before entering terminal mode."));
+}
+
+void TForm1::TabSheet3Show() {
+    if (modeFlags.ProgrammingBusy) {
+        windowDialogs.showInformation(QStringLiteral("You must wait for programming to finish."));
+    } else {
+        informIf(modeFlags.TerminalOpen,
+                 QStringLiteral("You must close Terminal Mode before entering Spy mode."));
+    }
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ControlGroups.h"
+#include "ModeFlags.h"
+
+class Clock;
+class Dialogs;
+class DeviceLink;
+class QCloseEvent;
+
+namespace Ui {
+class Form1;
+}
+
+// The program's one window: the port chooser, the three mode pages, the mode
+// flags and control groups that keep the modes apart, and the terminal's
+// status indicators. Each mode's handlers are thin slots that live in the
+// mode's own file (Form1Programmer.cpp, Form1Terminal.cpp, ...) and call the
+// mode object, which gets the widgets through form() and the link through
+// link().
+class TForm1 : public QWidget, public ControlGroups {
+    Q_OBJECT
+
+  public:
+    TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    DeviceLink& link() { return *deviceLink; }
+    ModeFlags& flags() { return modeFlags; }
+    Clock& clock() { return windowClock; }
+    Dialogs& dialogs() { return windowDialogs; }
+    // The generated widgets; include Form1Ui.h to use them.
+    Ui::Form1& form() { return *ui; }
+
+    void DisableProgrammerControls() override;
+    void EnableProgrammerControls() override;
+    void DisableTerminalControls() override;
+    void EnableTerminalControls() override;
+    void DisableSpyControls() override;
+    void EnableSpyControls() override;
+
+    void TerminalLog(const QString& text);
+    void RefreshStatus();
+    void PaintStatusLabels();
+    void FillPortList();
+    // Switches the three groups on when a board is named in the port chooser
+    // and off when it is empty, unless a mode is running: the running mode
+    // owns the groups then.
+    void applyPortGroupRule();
+
+    // Indicator states, recomputed by RefreshStatus.
+    std::uint8_t ModeState = 0;
+    std::uint8_t BoardState = 0;
+    std::uint8_t InterfaceState = 0;
+
+  public slots:
+    void FormCreate();
+    void FormClose();
+    void ComboBox1DropDown();
+    void ComboBox1Change();
+    void TabSheet1Show();
+    void TabSheet2Show();
+    void TabSheet3Show();
+
+    // Programmer Mode handlers (Form1Programmer.cpp).
+
+    // Terminal Mode handlers (Form1Terminal.cpp).
+
+    // Disk Transfer and Slave File I/O handlers (Form1Transfer.cpp).
+
+    // Spy Mode handlers (Form1Spy.cpp).
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void collectControlGroups();
+    void connectWindowHandlers();
+    void applyPaneFonts();
+    void pageShown(int index);
+    void informIf(bool condition, const QString& text);
+
+    Clock& windowClock;
+    Dialogs& windowDialogs;
+    std::unique_ptr<Ui::Form1> ui;
+    // Heap-held: the link's fixed buffers are far too large for the stack.
+    std::unique_ptr<DeviceLink> deviceLink;
+    ModeFlags modeFlags;
+
+    std::vector<QWidget*> programmerControls;
+    std::vector<QWidget*> terminalControls;
+    std::vector<QWidget*> spyControls;
+
+    // Mode objects.
+};
