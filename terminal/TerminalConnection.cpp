@@ -1,0 +1,317 @@
+#include "TerminalConnection.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "BaudDivisor.h"
+#include "ChannelOpening.h"
+#include "Clock.h"
+#include "ControlGroups.h"
+#include "DeviceLink.h"
+#include "ModeFlags.h"
+#include "TerminalDisplay.h"
+
+namespace {
+
+constexpr std::uint8_t CarriageReturn = 0x0D;
+constexpr std::array<std::uint8_t, 4> SetBaudCommand{'S', 'B', 'D', ' '};
+constexpr std::array<std::uint8_t, 4> SuspendCommand{'S', 'U', 'M', CarriageReturn};
+// The monitor answers a baud change at the old rate; the bridge follows only
+// once the chip has switched.
+constexpr int BaudChangePauseMs = 1000;
+
+}  // namespace
+
+TerminalConnection::TerminalConnection(Services services, TerminalControls controls)
+    : services(std::move(services)), controls(controls), lines(this->services.link) {}
+
+void TerminalConnection::open() {
+    DeviceLink& link = services.link;
+    if (!deviceChosen()) {
+        return;
+    }
+    const std::optional<std::uint32_t> baudRate = chosenBaudRate();
+    if (!baudRate) {
+        return;
+    }
+    log(QStringLiteral("Opening Device : ") + link.ChannelAName);
+    openChannelB();
+    if (!openChannelA()) {
+        return;
+    }
+    log(QStringLiteral("Opened OK"));
+    services.flags.TerminalStop = false;
+    SetupTerminalPort(*baudRate);
+    controls.Button6.setEnabled(false);
+    controls.Button7.setEnabled(true);
+    controls.ComboBox1.setEnabled(false);
+    controls.RadioButton2.setChecked(true);
+    lines.RunChip();
+    link.SelectChannelA();
+    showOpenControls();
+    services.groups.DisableProgrammerControls();
+    services.groups.DisableSpyControls();
+    services.refreshStatus();
+    services.flags.TerminalOpen = true;
+    receiveLoop();
+    services.flags.TerminalOpen = false;
+}
+
+bool TerminalConnection::openChannelA() {
+    DeviceLink& link = services.link;
+    if (!link.FindAndOpenChannel(link.ChannelAName)) {
+        // Nothing of the connection is left behind, and the user is told why
+        // nothing happened even when the board has simply gone away.
+        log(QStringLiteral("ERROR : failed to open ") + link.ChannelAName);
+        link.CloseChannelB();
+        return false;
+    }
+    link.ChannelAOpen = true;
+    link.HandleA = link.CurrentHandle;
+    return true;
+}
+
+void TerminalConnection::receiveLoop() {
+    do {
+        ReceivePass();
+        services.display.flushIfDue();
+        QCoreApplication::processEvents();
+    } while (!services.flags.TerminalStop);
+    services.display.flush();
+}
+
+void TerminalConnection::ReceivePass() {
+    DeviceLink& link = services.link;
+    // A handler run between two passes (Close, the window's closing) may have
+    // closed channel A already: its handle must not be asked again.
+    if (services.flags.TerminalStop || !link.ChannelAOpen) {
+        return;
+    }
+    if (link.FetchQueueStatus() != hx::Ok) {
+        services.flags.TerminalStop = true;
+        return;
+    }
+    if (link.RxQueueCount == 0) {
+        return;
+    }
+    const std::uint32_t count = link.ReadToBufferA(link.RxQueueCount);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        services.display.ShowTerminalByte(link.ReadBufferA[i]);
+    }
+}
+
+void TerminalConnection::close() {
+    DeviceLink& link = services.link;
+    services.flags.TerminalStop = true;
+    services.display.OutputLineDone = true;
+    if (link.ChannelAOpen) {
+        link.CloseChannelA();
+        log(QStringLiteral("Device ") + link.SelectedDevice + QStringLiteral(" Closed"));
+        showClosedControls();
+    }
+    services.groups.EnableProgrammerControls();
+    services.groups.EnableSpyControls();
+    services.refreshStatus();
+    link.CloseChannelB();
+}
+
+void TerminalConnection::showOpenControls() {
+    controls.RadioButton7.setEnabled(true);
+    controls.Button4.setEnabled(false);
+    controls.GroupBox1.setEnabled(true);
+    controls.GroupBox2.setEnabled(true);
+}
+
+void TerminalConnection::showClosedControls() {
+    controls.Button6.setEnabled(true);
+    controls.Button7.setEnabled(false);
+    controls.ComboBox1.setEnabled(true);
+    controls.RadioButton7.setEnabled(false);
+    controls.Button4.setEnabled(false);
+    controls.GroupBox1.setEnabled(false);
+    controls.GroupBox2.setEnabled(false);
+}
+
+void TerminalConnection::SetupTerminalPort(std::uint32_t baudRate) {
+    if (!services.link.ChannelAOpen) {
+        return;
+    }
+    services.link.SelectChannelA();
+    controls.RadioButton5.setChecked(true);
+    applyLineSettings(baudRate);
+}
+
+void TerminalConnection::set() {
+    if (!services.link.ChannelAOpen) {
+        return;
+    }
+    const std::optional<std::uint32_t> baudRate = chosenBaudRate();
+    if (!baudRate) {
+        return;
+    }
+    ChangeTerminalBaud(*baudRate);
+    services.refreshStatus();
+}
+
+void TerminalConnection::ChangeTerminalBaud(std::uint32_t baudRate) {
+    DeviceLink& link = services.link;
+    const std::optional<DivisorBytes> divisor = BaudDivisorBytes(baudRate);
+    if (!link.ChannelAOpen || !divisor) {
+        return;
+    }
+    link.SelectChannelA();
+    // Keys staged from the keyboard stay in the buffer and go out first.
+    for (std::uint8_t b : SetBaudCommand) {
+        stageShown(b);
+    }
+    for (std::uint8_t b : *divisor) {
+        stageShown(b);
+    }
+    stageShown(CarriageReturn);
+    sendStaged();
+    services.clock.sleep(BaudChangePauseMs);
+    applyLineSettings(baudRate);
+}
+
+// RTS is raised whatever the RTS buttons show: the chip must be able to
+// answer at the new rate.
+void TerminalConnection::applyLineSettings(std::uint32_t baudRate) {
+    DeviceLink& link = services.link;
+    link.BaudRate = baudRate;
+    link.WordLength = 8;
+    link.StopBits = 0;
+    link.Parity = 0;
+    link.FlowControl = hx::FlowRtsCts;
+    link.RaiseRts();
+    if (controls.RadioButton3.isChecked()) {
+        link.LowerDtr();
+    } else {
+        link.RaiseDtr();
+    }
+    link.ApplyBaudRate();
+    link.ApplyDataCharacteristics();
+    link.ApplyFlowControl();
+}
+
+void TerminalConnection::resetChip() {
+    if (!deviceChosen()) {
+        return;
+    }
+    openChannelB();
+    lines.HoldChipInReset();
+    services.link.CloseChannelB();
+    services.link.SelectChannelA();
+    services.refreshStatus();
+}
+
+void TerminalConnection::runChip() {
+    if (!deviceChosen()) {
+        return;
+    }
+    openChannelB();
+    lines.RunChip();
+    services.link.CloseChannelB();
+    services.link.SelectChannelA();
+    services.refreshStatus();
+}
+
+void TerminalConnection::suspend() {
+    if (!deviceChosen()) {
+        return;
+    }
+    if (!services.link.ChannelAOpen) {
+        log(QStringLiteral("ERROR : Port must be open"));
+        return;
+    }
+    services.link.WriteCountA = 0;
+    for (std::uint8_t b : SuspendCommand) {
+        stageShown(b);
+    }
+    sendStaged();
+    controls.Button4.setEnabled(true);
+    controls.RadioButton7.setEnabled(false);
+    services.refreshStatus();
+}
+
+void TerminalConnection::resume() {
+    if (!services.link.ChannelAOpen) {
+        log(QStringLiteral("ERROR : Port must be open"));
+        return;
+    }
+    services.link.WriteCountA = 0;
+    stageShown(CarriageReturn);
+    sendStaged();
+    controls.RadioButton7.setEnabled(true);
+    controls.Button4.setEnabled(false);
+    controls.RadioButton2.setChecked(true);
+    services.refreshStatus();
+}
+
+void TerminalConnection::commandMode() {
+    driveChannelA(&DeviceLink::LowerDtr);
+}
+
+void TerminalConnection::dataMode() {
+    driveChannelA(&DeviceLink::RaiseDtr);
+}
+
+void TerminalConnection::enableRts() {
+    driveChannelA(&DeviceLink::RaiseRts);
+}
+
+void TerminalConnection::disableRts() {
+    driveChannelA(&DeviceLink::LowerRts);
+}
+
+void TerminalConnection::driveChannelA(DriverStatus (DeviceLink::*line)()) {
+    DeviceLink& link = services.link;
+    if (link.ChannelAOpen) {
+        link.SelectChannelA();
+        (link.*line)();
+    }
+    services.refreshStatus();
+}
+
+bool TerminalConnection::deviceChosen() {
+    DeviceLink& link = services.link;
+    link.SelectedDevice = controls.ComboBox1.currentText();
+    if (link.SelectedDevice.isEmpty()) {
+        log(QStringLiteral("ERROR : You must select a device"));
+        return false;
+    }
+    link.ChannelAName = link.SelectedDevice + QStringLiteral(" A");
+    link.ChannelBName = link.SelectedDevice + QStringLiteral(" B");
+    return true;
+}
+
+std::optional<std::uint32_t> TerminalConnection::chosenBaudRate() {
+    const QString text = controls.ComboBox2.currentText();
+    bool isNumber = false;
+    const std::uint32_t baudRate = text.trimmed().toUInt(&isNumber, 10);
+    if (!isNumber || !BaudDivisorBytes(baudRate)) {
+        log(QStringLiteral("ERROR : \"%1\" is not a baud rate the link can run at").arg(text));
+        return std::nullopt;
+    }
+    return baudRate;
+}
+
+void TerminalConnection::openChannelB() {
+    DeviceLink& link = services.link;
+    OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen);
+}
+
+void TerminalConnection::stageShown(std::uint8_t b) {
+    services.link.PutByteA(b);
+    services.display.ShowTerminalByte(b);
+}
+
+void TerminalConnection::sendStaged() {
+    std::uint32_t written = 0;
+    services.link.FlushBufferA(services.link.HandleA, services.link.WriteCountA, written);
+}
+
+void TerminalConnection::log(const QString& text) {
+    services.display.TerminalLog(text);
+}
