@@ -1,0 +1,101 @@
+#include "TerminalKeyboard.h"
+
+#include <QPlainTextEdit>
+#include <algorithm>
+
+#include "DeviceLink.h"
+#include "TerminalDisplay.h"
+
+namespace {
+constexpr std::int32_t Blank = 0x20;
+
+TerminalKeyboard::LineRecord blankRecord() {
+    TerminalKeyboard::LineRecord record;
+    record.fill(Blank);
+    return record;
+}
+}  // namespace
+
+TerminalKeyboard::TerminalKeyboard(DeviceLink& link, TerminalDisplay& display,
+                                   QPlainTextEdit& recallPane)
+    : link(link), display(display), recallPane(recallPane) {
+    reset();
+}
+
+void TerminalKeyboard::reset() {
+    TypedLine = blankRecord();
+    TypedLineLength = 0;
+    LineHistory.fill(TypedLine);
+}
+
+void TerminalKeyboard::Memo2KeyPress(char& key) {
+    if (!link.ChannelAOpen) {
+        return;
+    }
+    if (display.OutputLineDone) {
+        display.OutputLineDone = false;
+        startFreshLine();
+    }
+    if (key == RecallKey) {
+        recallLine();
+        return;
+    }
+    stageKey(key);
+    if (key == EnterKey) {
+        sendStaged();
+    } else if (key == BackspaceKey) {
+        takeBackBackspace();
+    }
+}
+
+void TerminalKeyboard::startFreshLine() {
+    TypedLineLength = 0;
+    TypedLine = blankRecord();
+}
+
+void TerminalKeyboard::recallLine() {
+    // The length stays as typed: only the slots come back.
+    TypedLine = RotateLineHistory();
+    ShowRecalledLine(TypedLine);
+}
+
+void TerminalKeyboard::stageKey(char key) {
+    if (TypedLineLength < TypedLineSlots) {
+        TypedLine[static_cast<std::size_t>(TypedLineLength++)] = static_cast<std::uint8_t>(key);
+    }
+    link.PutByteA(static_cast<std::uint8_t>(key));
+}
+
+void TerminalKeyboard::sendStaged() {
+    std::uint32_t written = 0;
+    link.FlushBufferA(link.HandleA, link.WriteCountA, written);
+    PushLineHistory(TypedLine);
+}
+
+void TerminalKeyboard::takeBackBackspace() {
+    // The backspace itself and the byte it erases; with nothing before it
+    // the staging is left empty rather than negative.
+    link.WriteCountA = std::max(link.WriteCountA - 2, 0);
+}
+
+void TerminalKeyboard::PushLineHistory(const LineRecord& record) {
+    std::move_backward(LineHistory.begin(), LineHistory.end() - 1, LineHistory.end());
+    LineHistory.front() = record;
+}
+
+TerminalKeyboard::LineRecord TerminalKeyboard::RotateLineHistory() {
+    std::rotate(LineHistory.begin(), LineHistory.begin() + 1, LineHistory.end());
+    return LineHistory.back();
+}
+
+void TerminalKeyboard::ShowRecalledLine(const LineRecord& record) {
+    recallPane.appendPlainText(RecalledLineText(record));
+}
+
+QString RecalledLineText(const TerminalKeyboard::LineRecord& record) {
+    QString text(TerminalKeyboard::RecalledLineLength, QLatin1Char(' '));
+    for (int i = 0; i < TerminalKeyboard::RecalledLineLength; ++i) {
+        text[i] = QLatin1Char(static_cast<char>(record[static_cast<std::size_t>(i)] & 0xFF));
+    }
+    return text;
+}
