@@ -1,0 +1,92 @@
+#include "FlashWriter.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "BootLink.h"
+#include "Dialogs.h"
+#include "RomImage.h"
+
+namespace {
+
+// "0x" and upper-case digits, as addresses and answers are written in the log.
+QString hexText(std::uint32_t value, int digits) {
+    return QStringLiteral("0x") +
+           QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+}
+
+}  // namespace
+
+FlashWriter::FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs)
+    : widgets(widgets), bootLink(bootLink), dialogs(dialogs) {}
+
+std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage& image) {
+    showProgressBar();
+    const std::optional<QString> failure = sendBlocks(handle, image);
+    if (!failure) {
+        dialogs.showInformation(QStringLiteral("TarvikL-1A Flash reprogrammed."));
+    }
+    restoreControls();
+    return failure;
+}
+
+void FlashWriter::showProgressBar() {
+    widgets.ProgressBar1->setRange(0, ProgressRange);
+    widgets.ProgressBar1->setValue(0);
+    widgets.ProgressBar1->show();
+    widgets.Label2->setText(QStringLiteral("Flash Programming Progress:"));
+}
+
+std::optional<QString> FlashWriter::sendBlocks(HxHandle handle, const RomImage& image) {
+    for (std::uint32_t address = 0; address < image.size(); address += BootLink::BootBlockSize) {
+        if (std::optional<QString> failure = sendBlock(handle, image, address)) {
+            return failure;
+        }
+        showProgress(address + BootLink::BootBlockSize);
+        QCoreApplication::processEvents();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> FlashWriter::sendBlock(HxHandle handle, const RomImage& image,
+                                              std::uint32_t blockAddress) {
+    bootLink.SendBlockHeader(handle, blockAddress);
+    if (std::optional<QString> failure = checkAnswer(handle, blockAddress)) {
+        return failure;
+    }
+    // The image buffer is erased flash past the image's end, so a short last
+    // block is sent whole straight from it.
+    bootLink.SendBlockData(handle, image.data() + blockAddress);
+    return checkAnswer(handle, blockAddress);
+}
+
+std::optional<QString> FlashWriter::checkAnswer(HxHandle handle, std::uint32_t blockAddress) {
+    const std::optional<std::uint8_t> answer = bootLink.AwaitBootAnswer(handle);
+    if (!answer) {
+        return QStringLiteral("ERROR : no answer from Tarvik for block at ") +
+               hexText(blockAddress, 4);
+    }
+    if (*answer != BootLink::BlockAcknowledge) {
+        return QStringLiteral("ERROR : Tarvik refused block at %1 (answer %2)")
+            .arg(hexText(blockAddress, 4), hexText(*answer, 2));
+    }
+    return std::nullopt;
+}
+
+void FlashWriter::showProgress(std::uint32_t bytesSent) {
+    widgets.ProgressBar1->setValue(static_cast<int>(bytesSent));
+    // The loop keeps the window busy between message passes, so the bar is
+    // painted now rather than at the next pass.
+    widgets.ProgressBar1->repaint();
+}
+
+void FlashWriter::restoreControls() {
+    widgets.ProgressBar1->hide();
+    widgets.ComboBox1->setEnabled(true);
+    widgets.Button1->setEnabled(true);
+    widgets.Button2->setEnabled(true);
+    widgets.window->repaint();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "HxTypes.h"
+#include "ProgrammerWidgets.h"
+
+class BootLink;
+class Dialogs;
+class RomImage;
+
+// Sends an image to the boot loader block by block, with the progress bar,
+// and tells the user when the flash has been rewritten.
+class FlashWriter {
+  public:
+    static constexpr int ProgressRange = 65536;
+
+    FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs);
+
+    // Returns the message of the failure that stopped the block loop, or
+    // nothing when every block was acknowledged.
+    std::optional<QString> ProgramFlash(HxHandle handle, const RomImage& image);
+
+  private:
+    void showProgressBar();
+    std::optional<QString> sendBlocks(HxHandle handle, const RomImage& image);
+    std::optional<QString> sendBlock(HxHandle handle, const RomImage& image,
+                                     std::uint32_t blockAddress);
+    std::optional<QString> checkAnswer(HxHandle handle, std::uint32_t blockAddress);
+    void showProgress(std::uint32_t bytesSent);
+    void restoreControls();
+
+    ProgrammerWidgets widgets;
+    BootLink& bootLink;
+    Dialogs& dialogs;
+};

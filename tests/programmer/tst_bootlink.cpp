@@ -1,0 +1,144 @@
+// The boot link pieces that the simulated board cannot make fail on demand:
+// each set-up call's failure, the speed change's pause, and the bounds of
+// every wait for the chip, against the scripted backend.
+#include <QtTest>
+#include <memory>
+
+#include "BootLink.h"
+#include "DeviceLink.h"
+#include "DriverRegistry.h"
+#include "ScriptedBackend.h"
+#include "ScriptedDialogs.h"
+#include "SelfAdvancingClock.h"
+
+class BootLinkTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void configureStopsAtTheFirstFailure_data();
+    void configureStopsAtTheFirstFailure();
+    void speedChangeIsOneWriteAndAPause_data();
+    void speedChangeIsOneWriteAndAPause();
+    void awaitBootAnswerGivesUpAfterOneSecond();
+    void awaitBootAnswerTakesOneByte();
+    void syncTimesOutAcrossMidnight();
+
+  private:
+    void open(SelfAdvancingClock::Steps steps = {}, TimeOfDay start = {10, 0, 0, 0});
+
+    std::shared_ptr<ScriptedBackend> backend;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<SelfAdvancingClock> clock;
+    std::unique_ptr<DeviceLink> link;
+    std::unique_ptr<BootLink> bootLink;
+};
+
+void BootLinkTest::init() {
+    DriverRegistry::instance().reset();
+    backend = std::make_shared<ScriptedBackend>();
+    backend->setDevices({"X A", "X B"});
+    DriverRegistry::instance().install(backend);
+    dialogs.clear();
+    open();
+}
+
+void BootLinkTest::open(SelfAdvancingClock::Steps steps, TimeOfDay start) {
+    clock = std::make_unique<SelfAdvancingClock>(steps, start);
+    link = std::make_unique<DeviceLink>(dialogs);
+    QVERIFY(link->FindAndOpenChannel(QStringLiteral("X A")));
+    link->HandleA = link->CurrentHandle;
+    link->ChannelAOpen = true;
+    bootLink = std::make_unique<BootLink>(*link, *clock);
+    backend->clearLog();
+}
+
+void BootLinkTest::cleanup() {
+    bootLink.reset();
+    link.reset();
+    DriverRegistry::instance().reset();
+}
+
+void BootLinkTest::configureStopsAtTheFirstFailure_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList all = {"setBaudRate X A 1000000",
+                             "setDataCharacteristics X A 8 0 0",
+                             "setFlowControl X A 256 0 0",
+                             "setRts X A 1",
+                             "setDtr X A 1",
+                             "setTimeouts X A 1000 1000"};
+    QTest::newRow("none") << QString() << all;
+    QTest::newRow("baud rate") << "setBaudRate" << all.mid(0, 1);
+    QTest::newRow("data characteristics") << "setDataCharacteristics" << all.mid(0, 2);
+    QTest::newRow("flow control") << "setFlowControl" << all.mid(0, 3);
+    QTest::newRow("RTS") << "setRts" << all.mid(0, 4);
+    QTest::newRow("DTR") << "setDtr" << all.mid(0, 5);
+    QTest::newRow("time-outs, not examined") << "setTimeouts" << all;
+}
+
+void BootLinkTest::configureStopsAtTheFirstFailure() {
+    QFETCH(QString, failing);
+    QFETCH(QStringList, calls);
+    if (!failing.isEmpty()) {
+        backend->fail(failing.toStdString(), hx::IoError);
+    }
+    const DriverStatus status = bootLink->ConfigureBootLink(link->HandleA, BootLink::FastBootRate);
+    const bool stops = !failing.isEmpty() && failing != QLatin1String("setTimeouts");
+    QCOMPARE(status, stops ? hx::IoError : hx::Ok);
+    QCOMPARE(backend->calls(), calls);
+    // These calls are made without the wrapper's dialogs.
+    QVERIFY(dialogs.errors.isEmpty());
+}
+
+void BootLinkTest::speedChangeIsOneWriteAndAPause_data() {
+    QTest::addColumn<bool>("writtenShort");
+    QTest::newRow("written whole") << false;
+    QTest::newRow("written short") << true;
+}
+
+void BootLinkTest::speedChangeIsOneWriteAndAPause() {
+    QFETCH(bool, writtenShort);
+    if (writtenShort) {
+        backend->writeShortOnce(4);
+    }
+    const std::int64_t before = clock->peekNanoseconds();
+    const DriverStatus status = bootLink->SendSpeedChange(link->HandleA);
+    QCOMPARE(status, writtenShort ? hx::FailedToWrite : hx::Ok);
+    QCOMPARE(backend->writes().size(), std::size_t{1});
+    const QByteArray command("\x01\x70\x17\x03\x00\x00", 6);
+    QCOMPARE(backend->writes().front().bytes, writtenShort ? command.left(4) : command);
+    QVERIFY(clock->peekNanoseconds() - before >= 1'000'000'000);
+    // The unsent tail is not sent later in front of the next message.
+    QCOMPARE(link->WriteCountA, 0);
+}
+
+void BootLinkTest::awaitBootAnswerGivesUpAfterOneSecond() {
+    const std::int64_t before = clock->peekNanoseconds();
+    QCOMPARE(bootLink->AwaitBootAnswer(link->HandleA), std::optional<std::uint8_t>{});
+    const std::int64_t waited = clock->peekNanoseconds() - before;
+    QVERIFY(waited >= 1'000'000'000);
+    QVERIFY(waited < 1'100'000'000);
+}
+
+void BootLinkTest::awaitBootAnswerTakesOneByte() {
+    backend->queueReceived("X A", QByteArray("\x02\x15", 2));
+    QCOMPARE(bootLink->AwaitBootAnswer(link->HandleA), std::optional<std::uint8_t>{0x02});
+    QCOMPARE(bootLink->AwaitBootAnswer(link->HandleA), std::optional<std::uint8_t>{0x15});
+}
+
+// A phase that starts a second before midnight reads a negative elapsed time
+// once the day turns over; it must still end after two seconds.
+void BootLinkTest::syncTimesOutAcrossMidnight() {
+    open({}, {23, 59, 59, 500});
+    const std::int64_t before = clock->peekNanoseconds();
+    QVERIFY(!bootLink->SyncBootLoader(link->HandleA));
+    const std::int64_t waited = clock->peekNanoseconds() - before;
+    QVERIFY(waited >= 2'000'000'000);
+    QVERIFY(waited < 2'100'000'000);
+}
+
+QTEST_MAIN(BootLinkTest)
+#include "tst_bootlink.moc"
