@@ -6,6 +6,7 @@
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "Form1Ui.h"
+#include "Programmer.h"
 
 TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
@@ -17,6 +18,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     applyPaneFonts();
     collectControlGroups();
     connectWindowHandlers();
+    connectProgrammerHandlers();
     FormCreate();
 }
 

@@ -12,6 +12,7 @@ class Clock;
 class Dialogs;
 class DeviceLink;
 class QCloseEvent;
+class Programmer;
 
 namespace Ui {
 class Form1;
@@ -68,6 +69,8 @@ class TForm1 : public QWidget, public ControlGroups {
     void TabSheet3Show();
 
     // Programmer Mode handlers (Form1Programmer.cpp).
+    void Button1Click();
+    void Button2Click();
 
     // Terminal Mode handlers (Form1Terminal.cpp).
 
@@ -81,6 +84,7 @@ class TForm1 : public QWidget, public ControlGroups {
   private:
     void collectControlGroups();
     void connectWindowHandlers();
+    void connectProgrammerHandlers();
     void applyPaneFonts();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
@@ -97,4 +101,5 @@ class TForm1 : public QWidget, public ControlGroups {
     std::vector<QWidget*> spyControls;
 
     // Mode objects.
+    std::unique_ptr<Programmer> programmer;
 };
