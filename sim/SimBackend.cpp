@@ -1,0 +1,48 @@
+#include "SimBackend.h"
+
+#include "SimChannelHandle.h"
+
+SimBackend::SimBackend(Clock& clock)
+    : eval(std::make_shared<EvalBoard>(clock, EvalBoardName)),
+      spy(std::make_shared<SpyBoard>(clock, SpyBoardName)) {}
+
+std::vector<SimBackend::Device> SimBackend::listed() const {
+    std::vector<Device> devices;
+    for (const std::shared_ptr<SimBoard>& board :
+         {std::shared_ptr<SimBoard>(eval), std::shared_ptr<SimBoard>(spy)}) {
+        if (board->pluggedIn()) {
+            devices.push_back({board, ChannelId::A});
+            devices.push_back({board, ChannelId::B});
+        }
+    }
+    return devices;
+}
+
+DriverStatus SimBackend::deviceCount(std::uint32_t& count) {
+    count = static_cast<std::uint32_t>(listed().size());
+    return hx::Ok;
+}
+
+DriverStatus SimBackend::deviceDescription(std::uint32_t index, std::string& description) {
+    const std::vector<Device> devices = listed();
+    if (index >= devices.size()) {
+        return hx::DeviceNotFound;
+    }
+    description = devices[index].board->description(devices[index].id);
+    return hx::Ok;
+}
+
+DriverStatus SimBackend::open(const std::string& description,
+                              std::unique_ptr<BridgeChannel>& channel) {
+    for (const Device& device : listed()) {
+        if (device.board->description(device.id) != description) {
+            continue;
+        }
+        if (const DriverStatus status = device.board->open(device.id); status != hx::Ok) {
+            return status;
+        }
+        channel = std::make_unique<SimChannelHandle>(device.board, device.id);
+        return hx::Ok;
+    }
+    return hx::DeviceNotFound;
+}

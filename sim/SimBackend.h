@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Clock.h"
+#include "DriverBackend.h"
+#include "EvalBoard.h"
+#include "SpyBoard.h"
+
+// The simulated boards as a driver backend: the evaluation board and the spy
+// board, each listed as two devices, "<name> A" and "<name> B". A board that
+// a test has unplugged is not listed.
+class SimBackend : public DriverBackend {
+  public:
+    static constexpr const char* EvalBoardName = "Tarvik Eval Board";
+    static constexpr const char* SpyBoardName = "Tarvik Spy Board";
+
+    explicit SimBackend(Clock& clock);
+
+    DriverStatus deviceCount(std::uint32_t& count) override;
+    DriverStatus deviceDescription(std::uint32_t index, std::string& description) override;
+    DriverStatus open(const std::string& description,
+                      std::unique_ptr<BridgeChannel>& channel) override;
+
+    // --- Test interface ---
+    EvalBoard& evalBoard() { return *eval; }
+    SpyBoard& spyBoard() { return *spy; }
+
+  private:
+    struct Device {
+        std::shared_ptr<SimBoard> board;
+        ChannelId id;
+    };
+    // The listed devices, in listing order.
+    std::vector<Device> listed() const;
+
+    std::shared_ptr<EvalBoard> eval;
+    std::shared_ptr<SpyBoard> spy;
+};

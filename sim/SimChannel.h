@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "HxTypes.h"
+
+enum class ChannelId { A = 0, B = 1 };
+
+// The settings a bridge channel holds while it is open; each open starts
+// from these defaults.
+struct ChannelSettings {
+    std::uint32_t baudRate = 9600;
+    std::uint8_t wordLength = 8;
+    std::uint8_t stopBits = 0;
+    std::uint8_t parity = 0;
+    std::uint16_t flowControl = 0;
+    std::uint8_t xon = 0x11;
+    std::uint8_t xoff = 0x13;
+    bool rts = false;
+    bool dtr = false;
+    std::uint8_t eventChar = 0;
+    bool eventEnabled = false;
+    std::uint8_t errorChar = 0;
+    bool errorEnabled = false;
+    // 0: none set (reads return what is waiting, writes give up after 5 s).
+    std::uint32_t readTimeoutMs = 0;
+    std::uint32_t writeTimeoutMs = 0;
+    std::uint8_t latencyMs = 16;
+    bool bitMode = false;
+    std::uint8_t bitMask = 0;
+
+    bool rtsCtsHandshake() const { return (flowControl & hx::FlowRtsCts) != 0; }
+};
+
+struct BitModeCall {
+    std::uint8_t mask = 0;
+    std::uint8_t mode = 0;
+};
+
+// One channel of the bridge, seen from the board: its settings, its bounded
+// receive queue, its small transmit buffer, and what tests look at.
+class SimChannel {
+  public:
+    static constexpr std::size_t defaultReceiveCapacity = 256 * 1024;
+    static constexpr std::size_t transmitCapacity = 4096;
+
+    bool open = false;
+    ChannelSettings settings;
+    std::deque<std::uint8_t> receiveQueue;
+    std::deque<std::uint8_t> transmitBuffer;
+
+    void reopen();
+    void shut();
+
+    // A byte that arrived whole from the wire; dropped and counted when the
+    // queue is full or the channel is closed.
+    void deliver(std::uint8_t byte);
+    bool receiveQueueFull() const { return receiveQueue.size() >= receiveCapacity; }
+    std::size_t transmitRoom() const { return transmitCapacity - transmitBuffer.size(); }
+
+    // --- Test interface ---
+    std::size_t receiveCapacity = defaultReceiveCapacity;
+    std::uint64_t overruns = 0;
+    // Each write's accepted bytes, one entry per write call.
+    std::vector<QByteArray> writes;
+    std::vector<BitModeCall> bitModeCalls;
+    // A refused open answers with this status (0: opens normally).
+    DriverStatus refuseOpenStatus = hx::Ok;
+    // The next write accepts at most this many bytes (-1: no limit).
+    std::int64_t shortWriteLimit = -1;
+};

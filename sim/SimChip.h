@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "BootLoader.h"
+#include "ChipLink.h"
+#include "ChipProgram.h"
+#include "MonitorFirmware.h"
+#include "VirtualDisk.h"
+
+// The chip on the evaluation board: its reset state, the program it runs, its
+// serial port (a transmit queue in which baud changes wait their turn) and
+// its DTR input.
+//
+// - Held in reset it is silent, ignores what arrives and has no DSR.
+// - Coming out of reset it starts a fresh boot loader or monitor; whatever it
+//   had queued to send is gone.
+// - In data mode (DTR high) every byte it receives goes straight back out,
+//   whatever program runs; the program does not see it. DSR follows DTR as
+//   soon as the running chip has seen it.
+// - Silenced by a test, it swallows what arrives and sends nothing.
+class SimChip : public ChipLink {
+  public:
+    enum class State { HeldInReset, BootLoader, Monitor };
+
+    SimChip(Flash& flash, VirtualDisk& disk, const BootLoaderFaults& faults);
+
+    void holdInReset();
+    void startProgram(bool programLine);
+    void receive(std::uint8_t byte);
+    void setDtrInput(bool high);
+
+    State state() const { return currentState; }
+    bool dsr() const { return currentState != State::HeldInReset && dataModeSeen; }
+    std::uint32_t baudRate() const { return rate; }
+    // Applies the baud changes that nothing queued waits behind.
+    void applyDueBaudChanges();
+    bool hasByteToSend() const;
+    std::uint8_t takeByteToSend();
+    // The running monitor, or null when the chip runs something else.
+    MonitorFirmware* monitor() { return monitorFirmware.get(); }
+    BootLoader* bootLoader() { return loader.get(); }
+
+    void setSilent(bool silent);
+    bool silent() const { return isSilent; }
+
+    // --- ChipLink ---
+    void transmit(std::uint8_t byte) override;
+    void changeBaudRate(std::uint32_t baudRate) override;
+    bool dataMode() const override { return dataModeSeen; }
+
+  private:
+    // One entry of the transmit queue: a byte, or a rate that applies once
+    // every byte before it has left.
+    struct Outgoing {
+        bool rateChange = false;
+        std::uint8_t byte = 0;
+        std::uint32_t rate = 0;
+    };
+
+    ChipProgram* program();
+
+    Flash& flash;
+    VirtualDisk& disk;
+    const BootLoaderFaults& faults;
+    State currentState = State::HeldInReset;
+    std::unique_ptr<BootLoader> loader;
+    std::unique_ptr<MonitorFirmware> monitorFirmware;
+    std::deque<Outgoing> outgoing;
+    std::uint32_t rate = MonitorFirmware::startBaudRate;
+    bool dtrInput = false;
+    bool dataModeSeen = false;
+    bool isSilent = false;
+};

@@ -1,0 +1,115 @@
+// The simulated spy board. An on-board host talks to the chip over a serial
+// link; the bridge's two channels listen to that link's two directions:
+// channel A hears what the chip transmits, channel B what the chip receives.
+// Each channel reads a byte correctly only at the link's current rate (within
+// 3 %), and garbled otherwise, as on any wire. Nothing written to this board
+// reaches the link: writes are accepted (and recorded) and go nowhere.
+//
+// The host plays its script step after step, each byte taking 10 bit times
+// at the link's rate, and starts over at the end. Opening a channel while the
+// other is closed starts the conversation from its beginning, at 9600 baud.
+// Bytes that reach a closed channel are lost; a full receive queue drops and
+// counts them (there is no flow control on a listening channel).
+#include "SpyBoard.h"
+
+#include <algorithm>
+
+#include "Wire.h"
+
+namespace {
+constexpr std::int64_t nsPerMs = 1'000'000;
+}  // namespace
+
+SpyBoard::SpyBoard(Clock& clock, std::string name)
+    : SimBoard(clock, std::move(name)), script(defaultSpyScript()) {}
+
+void SpyBoard::setScript(SpyScript newScript, std::uint32_t newStartRate) {
+    script = std::move(newScript);
+    startRate = newStartRate;
+    restart(clock.nanoseconds());
+}
+
+void SpyBoard::restart(std::int64_t now) {
+    step = 0;
+    byteIndex = 0;
+    stepStart = now;
+    rate = startRate;
+    rounds = 0;
+}
+
+bool SpyBoard::hasDuration() const {
+    return std::any_of(script.begin(), script.end(), [](const SpyStep& s) {
+        return (s.kind == SpyStep::Kind::Pause && s.milliseconds > 0) ||
+               ((s.kind == SpyStep::Kind::HostSends || s.kind == SpyStep::Kind::ChipSends) &&
+                !s.bytes.empty());
+    });
+}
+
+std::int64_t SpyBoard::currentEnd() const {
+    const SpyStep& current = script[step];
+    switch (current.kind) {
+        case SpyStep::Kind::Pause:
+            return stepStart + std::int64_t{current.milliseconds} * nsPerMs;
+        case SpyStep::Kind::RateChange:
+            return stepStart;
+        default:
+            return current.bytes.empty() ? stepStart : stepStart + wire::byteTimeNs(rate);
+    }
+}
+
+void SpyBoard::finishCurrent() {
+    const SpyStep& current = script[step];
+    if (current.kind == SpyStep::Kind::RateChange) {
+        rate = current.baudRate;
+        moveToNextStep();
+        return;
+    }
+    if (current.kind == SpyStep::Kind::Pause || current.bytes.empty()) {
+        moveToNextStep();
+        return;
+    }
+    // A listening channel hears the link at the link's rate, read at its own.
+    SimChannel& listener =
+        channel(current.kind == SpyStep::Kind::ChipSends ? ChannelId::A : ChannelId::B);
+    listener.deliver(wire::received(current.bytes[byteIndex], rate, listener.settings.baudRate));
+    if (++byteIndex == current.bytes.size()) {
+        moveToNextStep();
+    }
+}
+
+void SpyBoard::moveToNextStep() {
+    byteIndex = 0;
+    if (++step == script.size()) {
+        step = 0;
+        ++rounds;
+    }
+}
+
+void SpyBoard::advanceTo(std::int64_t now) {
+    if (script.empty() || !hasDuration()) {
+        return;
+    }
+    stepStart = std::max(stepStart, now - backlogLimitNs);
+    while (currentEnd() <= now) {
+        const std::int64_t end = currentEnd();
+        finishCurrent();
+        stepStart = end;
+    }
+}
+
+std::uint32_t SpyBoard::accept(ChannelId, const std::uint8_t*, std::uint32_t count) {
+    return count;
+}
+
+std::uint32_t SpyBoard::modemLines(ChannelId) {
+    return 0;
+}
+
+void SpyBoard::changed(ChannelId) {}
+
+void SpyBoard::opened(ChannelId id) {
+    const ChannelId other = id == ChannelId::A ? ChannelId::B : ChannelId::A;
+    if (!channel(other).open) {
+        restart(clock.nanoseconds());
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+#include "SimBoard.h"
+#include "SpyStep.h"
+
+// The spy board: its chip is driven by an on-board host that plays a scripted
+// conversation; the bridge only listens. Described at the top of SpyBoard.cpp.
+class SpyBoard : public SimBoard {
+  public:
+    // A board left unread longer than this skips the older part of the
+    // conversation instead of replaying all of it at once.
+    static constexpr std::int64_t backlogLimitNs = 10'000'000'000LL;
+
+    SpyBoard(Clock& clock, std::string name);
+
+    // --- Test interface ---
+    // Plays this conversation from now on (from its start, at startRate).
+    void setScript(SpyScript script, std::uint32_t startRate = spyStartRate);
+    std::uint32_t linkRate() const { return rate; }
+    // Times the conversation has been played to its end.
+    std::uint64_t completedRounds() const { return rounds; }
+
+  protected:
+    void advanceTo(std::int64_t now) override;
+    std::uint32_t accept(ChannelId id, const std::uint8_t* bytes, std::uint32_t count) override;
+    std::uint32_t modemLines(ChannelId id) override;
+    void changed(ChannelId id) override;
+    void opened(ChannelId id) override;
+
+  private:
+    void restart(std::int64_t now);
+    // When the current byte, pause or rate change is done.
+    std::int64_t currentEnd() const;
+    void finishCurrent();
+    void moveToNextStep();
+    bool hasDuration() const;
+
+    SpyScript script;
+    std::uint32_t startRate = spyStartRate;
+    std::uint32_t rate = spyStartRate;
+    std::size_t step = 0;
+    std::size_t byteIndex = 0;
+    std::int64_t stepStart = 0;  // when the current byte or pause began
+    std::uint64_t rounds = 0;
+};
