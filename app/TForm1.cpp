@@ -1,12 +1,13 @@
 #include "TForm1.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
 
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "Form1Ui.h"
 #include "Programmer.h"
+#include "TerminalDisplay.h"
+#include "TerminalKeyboard.h"
 
 TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
@@ -19,14 +20,18 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     collectControlGroups();
     connectWindowHandlers();
     connectProgrammerHandlers();
+    connectKeyboardHandlers();
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::applyPaneFonts() {
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(font().pointSize());
+    // Hex columns only line up in a fixed-pitch face; ask for one by kind, as
+    // the platform's choice of fixed font is not always fixed-pitch.
+    QFont fixed(QStringLiteral("monospace"), font().pointSize());
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
     ui->RichEdit1->setFont(fixed);
     ui->RichEdit2->setFont(fixed);
 }
@@ -91,11 +96,13 @@ void TForm1::EnableSpyControls() {
 }
 
 void TForm1::TerminalLog(const QString& text) {
-    ui->Memo2->appendPlainText(text);
+    terminalDisplay->TerminalLog(text);
 }
 
 void TForm1::FormCreate() {
     setWindowTitle(QStringLiteral("Tarvik Evaluation Board Program Version 0.97"));
+    terminalDisplay->reset();
+    terminalKeyboard->reset();
     // Nothing can be used before a board is chosen in the port chooser.
     DisableProgrammerControls();
     DisableTerminalControls();

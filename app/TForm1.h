@@ -13,6 +13,8 @@ class Dialogs;
 class DeviceLink;
 class QCloseEvent;
 class Programmer;
+class TerminalDisplay;
+class TerminalKeyboard;
 
 namespace Ui {
 class Form1;
@@ -73,6 +75,8 @@ class TForm1 : public QWidget, public ControlGroups {
     void Button2Click();
 
     // Terminal Mode handlers (Form1Terminal.cpp).
+    // The ASCII pane's key handler (Form1Keyboard.cpp).
+    void Memo2KeyPress(char& key);
 
     // Disk Transfer and Slave File I/O handlers (Form1Transfer.cpp).
 
@@ -85,6 +89,8 @@ class TForm1 : public QWidget, public ControlGroups {
     void collectControlGroups();
     void connectWindowHandlers();
     void connectProgrammerHandlers();
+    // Before the terminal connection: it shows its bytes in the display.
+    void connectKeyboardHandlers();
     void applyPaneFonts();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
@@ -102,4 +108,7 @@ class TForm1 : public QWidget, public ControlGroups {
 
     // Mode objects.
     std::unique_ptr<Programmer> programmer;
+    std::unique_ptr<TerminalDisplay> terminalDisplay;
+    std::unique_ptr<TerminalKeyboard> terminalKeyboard;
+    std::unique_ptr<QObject> memo2KeyFilter;
 };
