@@ -1,6 +1,9 @@
 #include "TForm1.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <algorithm>
 
 #include "DeviceLink.h"
 #include "Dialogs.h"
@@ -26,12 +29,30 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+namespace {
+
+// Hex columns only line up in a fixed-pitch face. The platform's fixed font
+// is not always one (some report proportional metrics), so fall back on the
+// first installed family that is.
+QFont fixedPitchFont(int pointSize) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(font).fixedPitch()) {
+        const QStringList families = QFontDatabase::families();
+        const auto fixed = std::find_if(families.begin(), families.end(), [](const QString& f) {
+            return QFontDatabase::isFixedPitch(f);
+        });
+        if (fixed != families.end()) {
+            font = QFont(*fixed);
+        }
+    }
+    font.setPointSize(pointSize);
+    return font;
+}
+
+}  // namespace
+
 void TForm1::applyPaneFonts() {
-    // Hex columns only line up in a fixed-pitch face; ask for one by kind, as
-    // the platform's choice of fixed font is not always fixed-pitch.
-    QFont fixed(QStringLiteral("monospace"), font().pointSize());
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
+    const QFont fixed = fixedPitchFont(font().pointSize());
     ui->RichEdit1->setFont(fixed);
     ui->RichEdit2->setFont(fixed);
 }
