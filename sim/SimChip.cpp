@@ -35,7 +35,9 @@ void SimChip::receive(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;
     }
-    if (dataModeSeen) {
+    // The loopback is the monitor's data mode; the boot loader pays no
+    // attention to DTR, which the programmer raises on its link.
+    if (dataModeSeen && currentState == State::Monitor) {
         transmit(byte);
         return;
     }

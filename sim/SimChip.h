@@ -17,9 +17,9 @@
 // - Held in reset it is silent, ignores what arrives and has no DSR.
 // - Coming out of reset it starts a fresh boot loader or monitor; whatever it
 //   had queued to send is gone.
-// - In data mode (DTR high) every byte it receives goes straight back out,
-//   whatever program runs; the program does not see it. DSR follows DTR as
-//   soon as the running chip has seen it.
+// - In data mode (DTR high) every byte it receives while the monitor runs
+//   goes straight back out; the monitor does not see it. The boot loader
+//   ignores DTR. DSR follows DTR as soon as the running chip has seen it.
 // - Silenced by a test, it swallows what arrives and sends nothing.
 class SimChip : public ChipLink {
   public:
