@@ -1,0 +1,282 @@
+// The terminal keyboard through the window: keys typed into the ASCII pane
+// while the connection is open, what goes out on channel A and when, the
+// line history and its recall into the Programmer Mode pane.
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "DeviceLink.h"
+#include "DriverRegistry.h"
+#include "Form1Ui.h"
+#include "ScriptedBackend.h"
+#include "ScriptedDialogs.h"
+#include "SelfAdvancingClock.h"
+#include "TForm1.h"
+#include "TerminalKeyboard.h"
+
+using Step = std::function<void()>;
+
+namespace {
+
+const std::string ChannelA = "X A";
+
+QStringList blockTexts(const QPlainTextEdit& pane) {
+    QStringList lines;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
+        lines << block.text();
+    }
+    return lines;
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void typedLinesGoOutInOneWriteAtEnter_data();
+    void typedLinesGoOutInOneWriteAtEnter();
+    void nothingGoesOutBeforeEnter();
+    void closedConnectionOnlyChangesThePane();
+
+    void recallKey_data();
+    void recallKey();
+    void recallWalksTheHistoryFromTheMostRecentLine();
+    void chipLineMidTypingStartsANewRecordButKeepsTheStaging();
+
+    void recalledLineText();
+
+  private:
+    Ui::Form1& ui() { return window->form(); }
+    void chooseBoard();
+    // Runs each step inside the open connection's receive loop, with receive
+    // passes between the steps, then presses Close.
+    void whileOpen(const QList<Step>& steps);
+    void type(const QString& keys);
+    void chipSends(const QByteArray& bytes);
+    QList<QByteArray> writesOnChannelA() const;
+
+    SelfAdvancingClock clock;
+    ScriptedDialogs dialogs;
+    std::shared_ptr<ScriptedBackend> backend;
+    std::unique_ptr<TForm1> window;
+};
+
+void KeyboardTest::init() {
+    DriverRegistry::instance().reset();
+    backend = std::make_shared<ScriptedBackend>();
+    backend->setDevices({"X A", "X B"});
+    DriverRegistry::instance().install(backend);
+    dialogs.clear();
+    window = std::make_unique<TForm1>(clock, dialogs);
+    window->show();
+    chooseBoard();
+}
+
+void KeyboardTest::cleanup() {
+    window.reset();
+    DriverRegistry::instance().reset();
+}
+
+void KeyboardTest::chooseBoard() {
+    ui().ComboBox1->showPopup();
+    ui().ComboBox1->hidePopup();
+    ui().ComboBox1->setCurrentIndex(ui().ComboBox1->findText(QStringLiteral("X")));
+    QVERIFY(ui().Button6->isEnabled());
+}
+
+void KeyboardTest::whileOpen(const QList<Step>& steps) {
+    int next = 0;
+    QTimer driver;
+    driver.setInterval(0);
+    connect(&driver, &QTimer::timeout, [&] {
+        // Two passes: one may have been under way when the step ran.
+        if (backend->calls().filter(QStringLiteral("queueStatus")).size() < 2) {
+            return;
+        }
+        backend->clearLog();
+        if (next < steps.size()) {
+            steps[next++]();
+            return;
+        }
+        driver.stop();
+        QTest::mouseClick(ui().Button7, Qt::LeftButton);
+    });
+    driver.start();
+    QTest::mouseClick(ui().Button6, Qt::LeftButton);
+    QCOMPARE(next, steps.size());
+    QVERIFY(!window->link().ChannelAOpen);
+}
+
+// Backspace and Enter are written as \b and \r.
+void KeyboardTest::type(const QString& keys) {
+    for (QChar key : keys) {
+        if (key == QLatin1Char('\r')) {
+            QTest::keyClick(ui().Memo2, Qt::Key_Return);
+        } else if (key == QLatin1Char('\b')) {
+            QTest::keyClick(ui().Memo2, Qt::Key_Backspace);
+        } else if (key.unicode() > 0x7F) {
+            // Latin-1 letters carry their upper-case code as their key.
+            QTest::sendKeyEvent(QTest::Click, ui().Memo2, Qt::Key(key.toUpper().unicode()),
+                                QString(key), Qt::NoModifier);
+        } else {
+            QTest::keyClicks(ui().Memo2, QString(key));
+        }
+    }
+}
+
+void KeyboardTest::chipSends(const QByteArray& bytes) {
+    backend->queueReceived(ChannelA, bytes);
+}
+
+QList<QByteArray> KeyboardTest::writesOnChannelA() const {
+    QList<QByteArray> result;
+    for (const ScriptedBackend::Written& w : backend->writes()) {
+        if (w.device == ChannelA) {
+            result << w.bytes;
+        }
+    }
+    return result;
+}
+
+void KeyboardTest::typedLinesGoOutInOneWriteAtEnter_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::addColumn<QString>("lastPaneLine");
+
+    QTest::newRow("dir") << "dir\r" << QList<QByteArray>{"dir\r"} << "dir";
+    QTest::newRow("backspace takes back the byte before it")
+        << "ab\bc\r" << QList<QByteArray>{"ac\r"} << "ac";
+    QTest::newRow("backspace first after a send leaves nothing staged")
+        << "x\r\by\r" << QList<QByteArray>{"x\r", "y\r"} << "xy";
+    QTest::newRow("two backspaces in a row") << "abc\b\bd\r" << QList<QByteArray>{"ad\r"} << "ad";
+    QTest::newRow("bytes above 0x7F as typed")
+        << QString::fromLatin1("\xE9t\xE9\r") << QList<QByteArray>{"\xE9t\xE9\r"}
+        << QString::fromLatin1("\xE9t\xE9");
+}
+
+void KeyboardTest::typedLinesGoOutInOneWriteAtEnter() {
+    QFETCH(QString, keys);
+    QFETCH(QList<QByteArray>, writes);
+    QFETCH(QString, lastPaneLine);
+
+    whileOpen({[&] { type(keys); }});
+
+    QCOMPARE(writesOnChannelA(), writes);
+    QCOMPARE(window->link().WriteCountA, 0);
+    // The pane showed the keys through its own editing: the typed line,
+    // then the fresh line Enter started, then the Close message.
+    const QStringList pane = blockTexts(*ui().Memo2);
+    QCOMPARE(pane.at(pane.size() - 3), lastPaneLine);
+    QCOMPARE(pane.at(pane.size() - 2), QString("Device X Closed"));
+}
+
+void KeyboardTest::nothingGoesOutBeforeEnter() {
+    whileOpen({[&] { type("di"); },
+               [&] {
+                   type("r");
+                   QVERIFY(writesOnChannelA().isEmpty());
+                   QCOMPARE(window->link().WriteCountA, 3);
+               },
+               [&] { type("\r"); }});
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
+}
+
+void KeyboardTest::closedConnectionOnlyChangesThePane() {
+    type("dir\r");
+    QVERIFY(backend->writes().empty());
+    QCOMPARE(window->link().WriteCountA, 0);
+    QCOMPARE(ui().Memo2->toPlainText(), QString("dir\n"));
+    QCOMPARE(ui().Memo1->toPlainText(), QString());
+}
+
+void KeyboardTest::recallKey_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Ctrl+Space") << int(Qt::Key_Space);
+    QTest::newRow("Ctrl+@") << int(Qt::Key_At);
+}
+
+// A recall sends nothing, leaves the staged bytes where they are and is not
+// typed into the pane.
+void KeyboardTest::recallKey() {
+    QFETCH(int, key);
+    QString paneBeforeRecall;
+    whileOpen({[&] { type("ver\r"); },
+               [&] {
+                   type("ab");
+                   paneBeforeRecall = ui().Memo2->toPlainText();
+                   QTest::keyClick(ui().Memo2, Qt::Key(key), Qt::ControlModifier);
+                   QCOMPARE(writesOnChannelA().size(), 1);
+                   QCOMPARE(window->link().WriteCountA, 2);
+                   QCOMPARE(ui().Memo2->toPlainText(), paneBeforeRecall);
+               },
+               [&] { type("\r"); }});
+    QCOMPARE(writesOnChannelA(), (QList<QByteArray>{"ver\r", "ab\r"}));
+    QCOMPARE(blockTexts(*ui().Memo1).first(), QString("ver"));
+}
+
+void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
+    QList<Step> steps;
+    for (int line = 0; line < 11; ++line) {
+        steps << [this, line] {
+            type(QStringLiteral("cmd%1\r").arg(line, 2, 10, QLatin1Char('0')));
+            chipSends("OK\r");
+        };
+    }
+    steps << [this] {
+        for (int recall = 0; recall < 12; ++recall) {
+            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
+        }
+    };
+    whileOpen(steps);
+
+    QCOMPARE(writesOnChannelA().size(), 11);
+    // Each recalled line is 127 characters: the typed ones, the carriage
+    // return, then spaces. The pane draws the carriage return as a break.
+    QStringList expected;
+    for (int line : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 10}) {
+        expected << QStringLiteral("cmd%1").arg(line, 2, 10, QLatin1Char('0'))
+                 << QString(127 - 6, QLatin1Char(' '));
+    }
+    QCOMPARE(blockTexts(*ui().Memo1), expected);
+}
+
+void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
+    whileOpen({[&] {
+                   type("di");
+                   chipSends("D:\\>\r");
+               },
+               [&] {
+                   type("r\r");
+                   QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
+               }});
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
+    // The record started afresh at the first key after the chip's line.
+    QCOMPARE(blockTexts(*ui().Memo1), (QStringList{"r", QString(127 - 2, QLatin1Char(' '))}));
+    // The chip's line went into the pane after what had been typed before it.
+    const QStringList pane = blockTexts(*ui().Memo2);
+    const int typedBefore = pane.indexOf("di");
+    QVERIFY(typedBefore >= 0);
+    QCOMPARE(pane.at(typedBefore + 1), QString("D:\\>"));
+}
+
+void KeyboardTest::recalledLineText() {
+    TerminalKeyboard::LineRecord record;
+    record.fill(0x20);
+    record[0] = 'd';
+    record[1] = 0x1E9;  // only the low 8 bits are shown
+    record[2] = 0x0D;
+    record[127] = 'X';  // the last slot is never shown
+    const QString text = RecalledLineText(record);
+    QCOMPARE(text.size(), 127);
+    QCOMPARE(text.left(3), QString::fromLatin1("d\xE9\r"));
+    QCOMPARE(text.mid(3), QString(124, QLatin1Char(' ')));
+}
+
+QTEST_MAIN(KeyboardTest)
+#include "tst_keyboard.moc"
