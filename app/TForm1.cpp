@@ -18,7 +18,11 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
       windowDialogs(dialogs),
       ui(std::make_unique<Ui::Form1>()),
       deviceLink(std::make_unique<DeviceLink>(dialogs)) {
+    substituteWindowFont();
     ui->setupUi(this);
+    // The window is as large as its two strips, like the board tool it was
+    // laid out as.
+    resize(childrenRect().size());
     applyPaneFonts();
     collectControlGroups();
     connectWindowHandlers();
@@ -50,6 +54,16 @@ QFont fixedPitchFont(int pointSize) {
 }
 
 }  // namespace
+
+// The window's face is laid out for a narrow sans serif; where it is not
+// installed the nearest narrow faces keep the captions inside their places.
+void TForm1::substituteWindowFont() {
+    const QString face = QStringLiteral("MS Sans Serif");
+    if (QFont::substitutes(face).isEmpty()) {
+        QFont::insertSubstitutions(face, {QStringLiteral("Liberation Sans"),
+                                          QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
+    }
+}
 
 void TForm1::applyPaneFonts() {
     const QFont fixed = fixedPitchFont(font().pointSize());

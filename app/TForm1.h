@@ -91,6 +91,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void connectProgrammerHandlers();
     // Before the terminal connection: it shows its bytes in the display.
     void connectKeyboardHandlers();
+    void substituteWindowFont();
     void applyPaneFonts();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);

@@ -11,6 +11,7 @@
 #include "ScriptedBackend.h"
 #include "ScriptedDialogs.h"
 #include "SelfAdvancingClock.h"
+#include "SimBackend.h"
 #include "TForm1.h"
 
 Q_DECLARE_METATYPE(ModeFlags)
@@ -52,6 +53,7 @@ class WindowTest : public QObject {
     void pickingABoardUnlocksAllModes();
     void typingANameUnlocksAndClearingLocks();
     void noDeviceGivesAnEmptyList();
+    void simulatedBoardsAreInTheChooser();
     void failedCountGivesAnEmptyListWithoutDialog();
     void runningCaptureKeepsItsGroupsThroughThePortChooser();
 
@@ -350,6 +352,35 @@ void WindowTest::noDeviceGivesAnEmptyList() {
     QCOMPARE(ui().ComboBox1->count(), 0);
     QCOMPARE(ui().ComboBox1->currentText(), QString());
     expectGroups(false, false, false);
+}
+
+// The simulated boards stand in for real ones: both appear by name, and the
+// indicator reads the evaluation board's own DSR line.
+void WindowTest::simulatedBoardsAreInTheChooser() {
+    DriverRegistry::instance().reset();
+    DriverRegistry::instance().install(std::make_shared<SimBackend>(clock));
+    window->ComboBox1DropDown();
+    QCOMPARE(itemsOf(ui().ComboBox1),
+             QStringList({SimBackend::EvalBoardName, SimBackend::SpyBoardName}));
+    chooseBoard(SimBackend::EvalBoardName);
+    expectGroups(true, true, true);
+
+    DeviceLink& link = window->link();
+    QVERIFY(link.FindAndOpenChannel(QStringLiteral("Tarvik Eval Board A")));
+    link.HandleA = link.CurrentHandle;
+    link.ChannelAOpen = true;
+    QVERIFY(link.LowerDtr() == hx::Ok);
+    window->RefreshStatus();
+    QCOMPARE(ui().Label12->text(), QStringLiteral("ACK"));
+    QTest::mouseClick(ui().RadioButton4, Qt::LeftButton);
+    window->RefreshStatus();
+    QCOMPARE(ui().Label12->text(), QStringLiteral("NoACK"));
+    // A chip held in reset does not answer the request for data mode.
+    QVERIFY(link.RaiseDtr() == hx::Ok);
+    window->RefreshStatus();
+    QCOMPARE(ui().Label12->text(), QStringLiteral("NoACK"));
+    QCOMPARE(textColour(ui().Label12), Red);
+    QVERIFY(dialogs.errors.isEmpty());
 }
 
 void WindowTest::failedCountGivesAnEmptyListWithoutDialog() {
