@@ -20,8 +20,8 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
       deviceLink(std::make_unique<DeviceLink>(dialogs)) {
     substituteWindowFont();
     ui->setupUi(this);
-    // The window is as large as its two strips, like the board tool it was
-    // laid out as.
+    // The window takes the size of its two strips, whatever frame the window
+    // system adds around it.
     resize(childrenRect().size());
     applyPaneFonts();
     collectControlGroups();
