@@ -43,6 +43,12 @@ EvalBoard::EvalBoard(Clock& clock, std::string name)
     virtualDisk.seedSamples();
 }
 
+void EvalBoard::setChipSilent(bool silent) {
+    advance();
+    chip.setSilent(silent);
+    updateWire();
+}
+
 void EvalBoard::setChipCtsLow(bool low) {
     advance();
     ctsLow = low;
@@ -89,6 +95,9 @@ void EvalBoard::advanceTo(std::int64_t now) {
 void EvalBoard::deliverToChip() {
     hostToChip.arrived();
     SimChannel& a = channel(ChannelId::A);
+    if (a.transmitBuffer.empty()) {
+        return;
+    }
     const std::uint8_t sent = a.transmitBuffer.front();
     a.transmitBuffer.pop_front();
     chip.receive(wire::received(sent, a.settings.baudRate, chip.baudRate()));
@@ -96,6 +105,9 @@ void EvalBoard::deliverToChip() {
 
 void EvalBoard::deliverToHost() {
     chipToHost.arrived();
+    if (!chip.hasByteToSend()) {
+        return;
+    }
     SimChannel& a = channel(ChannelId::A);
     const std::uint32_t senderRate = chip.baudRate();
     const std::uint8_t sent = chip.takeByteToSend();

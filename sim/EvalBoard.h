@@ -34,7 +34,7 @@ class EvalBoard : public SimBoard {
     MonitorFirmware* monitor() { return chip.monitor(); }
     BootLoaderFaults& bootLoaderFaults() { return loaderFaults; }
     // The chip stops answering: it swallows what arrives and sends nothing.
-    void setChipSilent(bool silent) { chip.setSilent(silent); }
+    void setChipSilent(bool silent);
     // The chip holds its CTS output low: with RTS/CTS handshake the bridge
     // stops sending on channel A, so writes fill the buffer and then stall.
     void setChipCtsLow(bool low);

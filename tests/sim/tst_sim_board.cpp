@@ -443,7 +443,11 @@ void SimBoardTest::shortWriteFaultAcceptsOnlyTheGivenCount() {
 void SimBoardTest::silentChipAnswersNothing() {
     openBoth();
     SimRig::runChip(b);
+    const QByteArray before = rig->collect(a, 10);
+    QVERIFY(signOn.startsWith(before) && before.size() < signOn.size());
+    // Silenced in the middle of its sign-on: the rest never comes.
     rig->eval().setChipSilent(true);
+    QCOMPARE(rig->collect(a, 100), QByteArray());
     SimRig::send(a, "FWV\r");
     QCOMPARE(rig->collect(a, 200), QByteArray());
     rig->eval().setChipSilent(false);
