@@ -27,6 +27,8 @@
 // - a write returns once its bytes are in the channel's transmit buffer, or
 //   short with the count accepted when the write time-out (5 s when none was
 //   set) has passed first; a test can make the next write accept N bytes;
+// - received bytes are readable as soon as they arrive: the latency timer
+//   and the event character are kept but delay nothing;
 // - a receive queue holds 256 KiB unless a test sets another capacity; bytes
 //   that find it full are dropped and counted as overruns.
 class SimBoard {

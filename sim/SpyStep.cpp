@@ -1,31 +1,34 @@
 #include "SpyStep.h"
 
 namespace {
+
 std::vector<std::uint8_t> bytesOf(std::string_view text) {
     return {text.begin(), text.end()};
 }
+
+SpyStep lineStep(SpyStep::Kind kind, std::vector<std::uint8_t> bytes) {
+    SpyStep step;
+    step.kind = kind;
+    step.bytes = std::move(bytes);
+    return step;
+}
+
 }  // namespace
 
 SpyStep SpyStep::hostSends(std::string_view text) {
-    return hostSends(bytesOf(text));
+    return lineStep(Kind::HostSends, bytesOf(text));
 }
 
 SpyStep SpyStep::hostSends(std::vector<std::uint8_t> bytes) {
-    SpyStep step;
-    step.kind = Kind::HostSends;
-    step.bytes = std::move(bytes);
-    return step;
+    return lineStep(Kind::HostSends, std::move(bytes));
 }
 
 SpyStep SpyStep::chipSends(std::string_view text) {
-    return chipSends(bytesOf(text));
+    return lineStep(Kind::ChipSends, bytesOf(text));
 }
 
 SpyStep SpyStep::chipSends(std::vector<std::uint8_t> bytes) {
-    SpyStep step;
-    step.kind = Kind::ChipSends;
-    step.bytes = std::move(bytes);
-    return step;
+    return lineStep(Kind::ChipSends, std::move(bytes));
 }
 
 SpyStep SpyStep::pause(std::uint32_t milliseconds) {

@@ -15,6 +15,8 @@ struct SpyStep {
     std::uint32_t milliseconds = 0;
     std::uint32_t baudRate = 0;
 
+    // Text is taken up to its first zero byte; lines that hold zero bytes
+    // (binary parameters) are given as byte vectors.
     static SpyStep hostSends(std::string_view text);
     static SpyStep hostSends(std::vector<std::uint8_t> bytes);
     static SpyStep chipSends(std::string_view text);
