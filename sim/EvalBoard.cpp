@@ -11,7 +11,9 @@
 // stops sending while RTS is low or channel A's receive queue is full, and
 // goes on later without losing a byte; without it, bytes that find the queue
 // full are dropped and counted. The chip's CTS output is high unless a test
-// holds it low, which stalls channel A's sending under handshake.
+// holds it low or, in data mode, 4 KiB of echo wait to leave the chip; under
+// handshake channel A then stops sending, and a write stalls once the
+// transmit buffer is full.
 //
 // DTR of channel A is the chip's command (low) / data mode (high) input; DSR
 // (0x20) is the chip's acknowledgement, set in data mode once the running
@@ -60,8 +62,12 @@ bool EvalBoard::chipOutputPaused() const {
     return a.settings.rtsCtsHandshake() && (!a.settings.rts || a.receiveQueueFull());
 }
 
+bool EvalBoard::chipCtsLow() const {
+    return ctsLow || (chip.dataMode() && chip.backlog() >= loopbackBufferSize);
+}
+
 bool EvalBoard::hostOutputPaused() const {
-    return ctsLow && channel(ChannelId::A).settings.rtsCtsHandshake();
+    return chipCtsLow() && channel(ChannelId::A).settings.rtsCtsHandshake();
 }
 
 void EvalBoard::updateWire() {
@@ -134,7 +140,7 @@ std::uint32_t EvalBoard::modemLines(ChannelId id) {
     if (id == ChannelId::B) {
         return 0;
     }
-    std::uint32_t status = ctsLow ? 0 : hx::ModemStatusCts;
+    std::uint32_t status = chipCtsLow() ? 0 : hx::ModemStatusCts;
     if (chip.dsr()) {
         status |= hx::ModemStatusDsr;
     }

@@ -16,6 +16,9 @@ class EvalBoard : public SimBoard {
   public:
     static constexpr std::uint8_t resetLineBit = 0x04;
     static constexpr std::uint8_t programLineBit = 0x10;
+    // In data mode the chip's echo waits here; when it is full the chip
+    // lowers CTS until its output has moved on.
+    static constexpr std::size_t loopbackBufferSize = 4096;
 
     struct LineChange {
         std::int64_t timeNs = 0;
@@ -52,6 +55,7 @@ class EvalBoard : public SimBoard {
 
   private:
     bool chipOutputPaused() const;
+    bool chipCtsLow() const;
     bool hostOutputPaused() const;
     void updateWire();
     void deliverToChip();

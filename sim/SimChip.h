@@ -38,6 +38,7 @@ class SimChip : public ChipLink {
     // Applies the baud changes that nothing queued waits behind.
     void applyDueBaudChanges();
     bool hasByteToSend() const;
+    std::size_t backlog() const { return outgoing.size(); }
     std::uint8_t takeByteToSend();
     // The running monitor, or null when the chip runs something else.
     MonitorFirmware* monitor() { return monitorFirmware.get(); }

@@ -53,6 +53,7 @@ class SimBoardTest : public QObject {
     void fullQueuePausesUnderHandshakeAndOverrunsWithout_data();
     void fullQueuePausesUnderHandshakeAndOverrunsWithout();
     void dataModeLoopsBytesBackAndRaisesDsr();
+    void unreadEchoStallsTheWriterWithNothingLost();
 
     void largeWriteTakesItsWireTime();
     void stalledWriteReturnsShortAfterTheTimeout_data();
@@ -383,6 +384,30 @@ void SimBoardTest::dataModeLoopsBytesBackAndRaisesDsr() {
     SimRig::holdInReset(b);
     QCOMPARE(HX_GetModemStatus(a, &modem), hx::Ok);
     QCOMPARE(modem & hx::ModemStatusDsr, 0u);
+}
+
+void SimBoardTest::unreadEchoStallsTheWriterWithNothingLost() {
+    openBoth();
+    SimRig::runChip(b);
+    QCOMPARE(rig->collect(a, 100), signOn);
+    QCOMPARE(HX_SetDtr(a), hx::Ok);
+    QCOMPARE(HX_SetTimeouts(a, 1000, 10'000), hx::Ok);
+    QCOMPARE(HX_ClrRts(a), hx::Ok);
+
+    // The echo piles up in the chip, then the bridge's buffer fills.
+    QByteArray data;
+    for (int i = 0; i < 20'000; ++i) {
+        data.append(static_cast<char>(i % 251));
+    }
+    const std::uint32_t accepted = SimRig::send(a, data);
+    QCOMPARE(accepted, std::uint32_t(EvalBoard::loopbackBufferSize + SimChannel::transmitCapacity));
+    std::uint32_t modem = 0;
+    QCOMPARE(HX_GetModemStatus(a, &modem), hx::Ok);
+    QCOMPARE(modem, hx::ModemStatusDsr);
+
+    QCOMPARE(HX_SetRts(a), hx::Ok);
+    QCOMPARE(rig->collect(a, 9000), data.left(static_cast<qsizetype>(accepted)));
+    QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
 }
 
 void SimBoardTest::largeWriteTakesItsWireTime() {
