@@ -408,7 +408,8 @@ void ProgrammerTest::unsendableFilesAreRefusedBeforeTheChipIsTouched() {
     }
     selectFile(path);
     pressProgram();
-    QCOMPARE(log(), (runStart(path) + QStringList{line.arg(path)}));
+    QCOMPARE(log(), (runStart(path) +
+                     QStringList{line.contains(QLatin1String("%1")) ? line.arg(path) : line}));
     EvalBoard& board = fixture->evalBoard();
     QVERIFY(board.writes(ChannelId::A).empty());
     QVERIFY(board.writes(ChannelId::B).empty());
