@@ -19,7 +19,7 @@ class SpyBoard : public SimBoard {
     // Plays this conversation from now on (from its start, at startRate).
     void setScript(SpyScript script, std::uint32_t startRate = spyStartRate);
     std::uint32_t linkRate() const { return rate; }
-    // Times the conversation has been played to its end.
+    // Times the conversation has been played to its end since it last began.
     std::uint64_t completedRounds() const { return rounds; }
 
   protected:
