@@ -23,7 +23,6 @@ class BootLinkTest : public QObject {
     void speedChangeIsOneWriteAndAPause_data();
     void speedChangeIsOneWriteAndAPause();
     void awaitBootAnswerGivesUpAfterOneSecond();
-    void awaitBootAnswerTakesOneByte();
     void syncTimesOutAcrossMidnight();
 
   private:
@@ -121,12 +120,6 @@ void BootLinkTest::awaitBootAnswerGivesUpAfterOneSecond() {
     const std::int64_t waited = clock->peekNanoseconds() - before;
     QVERIFY(waited >= 1'000'000'000);
     QVERIFY(waited < 1'100'000'000);
-}
-
-void BootLinkTest::awaitBootAnswerTakesOneByte() {
-    backend->queueReceived("X A", QByteArray("\x02\x15", 2));
-    QCOMPARE(bootLink->AwaitBootAnswer(link->HandleA), std::optional<std::uint8_t>{0x02});
-    QCOMPARE(bootLink->AwaitBootAnswer(link->HandleA), std::optional<std::uint8_t>{0x15});
 }
 
 // A phase that starts a second before midnight reads a negative elapsed time

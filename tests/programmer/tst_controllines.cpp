@@ -22,7 +22,6 @@ class ControlLinesTest : public QObject {
 
     void patternsDriveChannelBInOrder_data();
     void patternsDriveChannelBInOrder();
-    void openChannelBIsUsedWithoutReopening();
     void enterBootLoaderStopsAfterAFailedFirstWrite();
     void failedLineCallsAreReportedAndThePatternStillGoesOut();
 
@@ -97,16 +96,6 @@ void ControlLinesTest::patternsDriveChannelBInOrder() {
     QCOMPARE(link->CurrentHandle, link->HandleB);
     QCOMPARE(link->WriteCountB, 0);
     QVERIFY(dialogs.errors.isEmpty());
-}
-
-void ControlLinesTest::openChannelBIsUsedWithoutReopening() {
-    lines->HoldChipInReset();
-    const HxHandle first = link->HandleB;
-    backend->clearLog();
-    lines->RunChip();
-    QCOMPARE(link->HandleB, first);
-    QVERIFY(!backend->calls().contains(QStringLiteral("open X B")));
-    QCOMPARE(backend->openChannelCount(), 1);
 }
 
 // A reset pulse whose release never went out must not be followed by the
