@@ -8,8 +8,8 @@
 
 #include "Clock.h"
 
-PaneWriter::PaneWriter(QPlainTextEdit& pane, Clock& clock)
-    : pane(pane), clock(clock), lastInsertionMs(clock.milliseconds()) {
+PaneWriter::PaneWriter(QPlainTextEdit& pane, Clock& clock, int lineLimit)
+    : pane(pane), clock(clock), lineLimit(lineLimit), lastInsertionMs(clock.milliseconds()) {
     pendingTimer.setSingleShot(true);
     pendingTimer.setInterval(static_cast<int>(InsertionIntervalMs));
     pendingTimer.callOnTimeout([this] { flush(); });
@@ -57,6 +57,7 @@ void PaneWriter::insertQueued() {
         end.insertBlock();
     }
     end.insertText(queued);
+    dropOldestLines();
     end.endEditBlock();
 
     if (followingEnd) {
@@ -66,4 +67,19 @@ void PaneWriter::insertQueued() {
     queuedLines = 0;
     pendingTimer.stop();
     lastInsertionMs = clock.milliseconds();
+}
+
+// The document's own block limit moves a cursor over every block it drops,
+// which lays each one out first: at link speed that costs several times the
+// insertion itself. Setting the cursor's position lays nothing out.
+void PaneWriter::dropOldestLines() {
+    QTextDocument& document = *pane.document();
+    // The last block is the empty line after the newest line.
+    const int excess = document.blockCount() - 1 - lineLimit;
+    if (lineLimit == Unbounded || excess <= 0) {
+        return;
+    }
+    QTextCursor oldest(&document);
+    oldest.setPosition(document.findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+    oldest.removeSelectedText();
 }

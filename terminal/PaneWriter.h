@@ -20,7 +20,11 @@ class PaneWriter {
   public:
     static constexpr std::int64_t InsertionIntervalMs = 20;
 
-    PaneWriter(QPlainTextEdit& pane, Clock& clock);
+    static constexpr int Unbounded = 0;
+
+    // With a line limit the pane keeps only the newest lines, dropping the
+    // oldest as new ones come.
+    PaneWriter(QPlainTextEdit& pane, Clock& clock, int lineLimit = Unbounded);
 
     void addLine(const QString& line);
     void flushIfDue();
@@ -32,9 +36,11 @@ class PaneWriter {
 
   private:
     void insertQueued();
+    void dropOldestLines();
 
     QPlainTextEdit& pane;
     Clock& clock;
+    int lineLimit;
     QString queued;
     int queuedLines = 0;
     std::int64_t lastInsertionMs = 0;

@@ -10,11 +10,9 @@ constexpr std::uint8_t CarriageReturn = 0x0D;
 
 TerminalDisplay::TerminalDisplay(QPlainTextEdit& asciiPane, QPlainTextEdit& hexPane, Clock& clock,
                                  int hexPaneLineLimit)
-    : asciiWriter(asciiPane, clock), hexWriter(hexPane, clock) {
+    : asciiWriter(asciiPane, clock), hexWriter(hexPane, clock, hexPaneLineLimit) {
     asciiPane.setUndoRedoEnabled(false);
     hexPane.setUndoRedoEnabled(false);
-    // One block more than lines: the pane always ends on an empty line.
-    hexPane.setMaximumBlockCount(hexPaneLineLimit + 1);
 }
 
 void TerminalDisplay::ShowTerminalByte(std::uint8_t b) {
