@@ -47,6 +47,7 @@ class KeyboardTest : public QObject {
     void recallKey_data();
     void recallKey();
     void recallWalksTheHistoryFromTheMostRecentLine();
+    void historyStartsWithBlankLines();
     void chipLineMidTypingStartsANewRecordButKeepsTheStaging();
 
     void recalledLineText();
@@ -244,6 +245,17 @@ void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
                  << QString(127 - 6, QLatin1Char(' '));
     }
     QCOMPARE(blockTexts(*ui().Memo1), expected);
+}
+
+void KeyboardTest::historyStartsWithBlankLines() {
+    whileOpen({[&] {
+        for (int recall = 0; recall < 2; ++recall) {
+            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
+        }
+    }});
+    const QString blank(127, QLatin1Char(' '));
+    QCOMPARE(blockTexts(*ui().Memo1), (QStringList{blank, blank}));
+    QVERIFY(writesOnChannelA().isEmpty());
 }
 
 void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
