@@ -89,13 +89,10 @@ TerminalKeyboard::LineRecord TerminalKeyboard::RotateLineHistory() {
 }
 
 void TerminalKeyboard::ShowRecalledLine(const LineRecord& record) {
-    recallPane.appendPlainText(RecalledLineText(record));
-}
-
-QString RecalledLineText(const TerminalKeyboard::LineRecord& record) {
-    QString text(TerminalKeyboard::RecalledLineLength, QLatin1Char(' '));
-    for (int i = 0; i < TerminalKeyboard::RecalledLineLength; ++i) {
+    QString text(RecalledLineLength, QLatin1Char(' '));
+    for (int i = 0; i < RecalledLineLength; ++i) {
+        // One character per slot, from the low 8 bits of its code.
         text[i] = QLatin1Char(static_cast<char>(record[static_cast<std::size_t>(i)] & 0xFF));
     }
-    return text;
+    recallPane.appendPlainText(text);
 }

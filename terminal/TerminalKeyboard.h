@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -50,6 +49,3 @@ class TerminalKeyboard {
     TerminalDisplay& display;
     QPlainTextEdit& recallPane;
 };
-
-// The text of a recalled line: its first 127 slots, one character per slot.
-QString RecalledLineText(const TerminalKeyboard::LineRecord& record);

@@ -58,7 +58,6 @@ class DisplayTest : public QObject {
 
     void lineBuilding_data();
     void lineBuilding();
-    void pendingLinesContinueAcrossCalls();
 
     void asciiPaneStartsAfreshAtTheByteAfterPassing2000Lines();
     void clearingDropsLinesQueuedBeforeIt();
@@ -67,8 +66,6 @@ class DisplayTest : public QObject {
 
     void messagesAndDataLinesKeepTheirOrder();
     void linesAreBatchedUntilTheIntervalHasPassed();
-    void typedTextStaysALineOfItsOwn();
-    void resetGivesTheStartValues();
 
   private:
     void show(const QByteArray& data);
@@ -163,16 +160,6 @@ void DisplayTest::lineBuilding() {
     QCOMPARE(display->OutputLineDone, !hexLines.isEmpty());
 }
 
-void DisplayTest::pendingLinesContinueAcrossCalls() {
-    show("ab");
-    display->flush();
-    QVERIFY(paneLines(*asciiPane).isEmpty());
-    show("c\r");
-    display->flush();
-    QCOMPARE(paneLines(*asciiPane), QStringList{"abc"});
-    QCOMPARE(paneLines(*hexPane), QStringList{"61 62 63 0D "});
-}
-
 void DisplayTest::asciiPaneStartsAfreshAtTheByteAfterPassing2000Lines() {
     display->TerminalLog("Opened OK");
     // 1000 carriage returns add 2000 lines: not yet past the limit.
@@ -265,26 +252,6 @@ void DisplayTest::linesAreBatchedUntilTheIntervalHasPassed() {
     display->flushIfDue();
     QCOMPARE(paneLines(*hexPane), (QStringList{"31 0D ", "32 0D ", "33 0D "}));
     QCOMPARE(paneLines(*asciiPane), (QStringList{"1", "2", "3"}));
-}
-
-void DisplayTest::typedTextStaysALineOfItsOwn() {
-    QTest::keyClicks(asciiPane.get(), "di");
-    show("D:\\>\r");
-    display->flush();
-    QCOMPARE(paneLines(*asciiPane), (QStringList{"di", "D:\\>"}));
-}
-
-void DisplayTest::resetGivesTheStartValues() {
-    show("abc\r12");
-    display->OutputLineDone = false;
-    display->reset();
-    QCOMPARE(display->PaneLineCount, 0);
-    QCOMPARE(display->HexLineLength, 0);
-    QCOMPARE(display->AsciiLineLength, 0);
-    QVERIFY(display->OutputLineDone);
-    show("z\r");
-    display->flush();
-    QCOMPARE(paneLines(*hexPane).last(), QString("7A 0D "));
 }
 
 QTEST_MAIN(DisplayTest)

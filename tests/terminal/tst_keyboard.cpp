@@ -50,8 +50,6 @@ class KeyboardTest : public QObject {
     void historyStartsWithBlankLines();
     void chipLineMidTypingStartsANewRecordButKeepsTheStaging();
 
-    void recalledLineText();
-
   private:
     Ui::Form1& ui() { return window->form(); }
     void chooseBoard();
@@ -275,19 +273,6 @@ void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
     const int typedBefore = pane.indexOf("di");
     QVERIFY(typedBefore >= 0);
     QCOMPARE(pane.at(typedBefore + 1), QString("D:\\>"));
-}
-
-void KeyboardTest::recalledLineText() {
-    TerminalKeyboard::LineRecord record;
-    record.fill(0x20);
-    record[0] = 'd';
-    record[1] = 0x1E9;  // only the low 8 bits are shown
-    record[2] = 0x0D;
-    record[127] = 'X';  // the last slot is never shown
-    const QString text = RecalledLineText(record);
-    QCOMPARE(text.size(), 127);
-    QCOMPARE(text.left(3), QString::fromLatin1("d\xE9\r"));
-    QCOMPARE(text.mid(3), QString(124, QLatin1Char(' ')));
 }
 
 QTEST_MAIN(KeyboardTest)
