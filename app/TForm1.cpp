@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "Form1Ui.h"
 #include "Programmer.h"
+#include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
 
@@ -28,6 +29,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     connectWindowHandlers();
     connectProgrammerHandlers();
     connectKeyboardHandlers();
+    connectTerminalHandlers();
     FormCreate();
 }
 

@@ -13,6 +13,7 @@ class Dialogs;
 class DeviceLink;
 class QCloseEvent;
 class Programmer;
+class TerminalConnection;
 class TerminalDisplay;
 class TerminalKeyboard;
 
@@ -75,6 +76,17 @@ class TForm1 : public QWidget, public ControlGroups {
     void Button2Click();
 
     // Terminal Mode handlers (Form1Terminal.cpp).
+    void Button6Click();
+    void Button7Click();
+    void Button3Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton7Click();
+    void Button4Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void RadioButton5Click();
+    void RadioButton6Click();
     // The ASCII pane's key handler (Form1Keyboard.cpp).
     void Memo2KeyPress(char& key);
 
@@ -91,6 +103,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void connectProgrammerHandlers();
     // Before the terminal connection: it shows its bytes in the display.
     void connectKeyboardHandlers();
+    void connectTerminalHandlers();
     void substituteWindowFont();
     void applyPaneFonts();
     void pageShown(int index);
@@ -111,5 +124,6 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<Programmer> programmer;
     std::unique_ptr<TerminalDisplay> terminalDisplay;
     std::unique_ptr<TerminalKeyboard> terminalKeyboard;
+    std::unique_ptr<TerminalConnection> terminalConnection;
     std::unique_ptr<QObject> memo2KeyFilter;
 };

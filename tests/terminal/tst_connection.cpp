@@ -1,0 +1,743 @@
+// Terminal Mode's connection and board control end to end: a user picks the
+// simulated board, presses Open, types, changes the rate, suspends, resets and
+// closes; the tests look at what each channel of the board received, the
+// chip's lines and rate, and what the window shows.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <vector>
+
+#include "BaudDivisor.h"
+#include "DeviceLink.h"
+#include "DriverRegistry.h"
+#include "EvalBoard.h"
+#include "Form1Ui.h"
+#include "SimBackend.h"
+#include "TForm1.h"
+#include "WindowFixture.h"
+
+namespace {
+
+const QString BoardName = QString::fromLatin1(SimBackend::EvalBoardName);
+const QString SignOn = QStringLiteral("Tarvik Monitor 1.0 ready");
+// The sign-on carries the version too: the answer to FWV makes it twice.
+const QString Version = QStringLiteral("Tarvik Monitor 1.0");
+const QString PortMustBeOpen = QStringLiteral("ERROR : Port must be open");
+const QString SelectDevice = QStringLiteral("ERROR : You must select a device");
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray result;
+    for (int v : values) {
+        result.append(static_cast<char>(v));
+    }
+    return result;
+}
+
+QByteArray divisorBytes(std::uint32_t baudRate) {
+    const DivisorBytes divisor = BaudDivisorBytes(baudRate).value();
+    return bytes({divisor[0], divisor[1], divisor[2]});
+}
+
+QByteArray joined(const std::vector<QByteArray>& writes, std::size_t from = 0) {
+    QByteArray all;
+    for (std::size_t i = from; i < writes.size(); ++i) {
+        all += writes[i];
+    }
+    return all;
+}
+
+// Drives a session while Open's receive loop runs: each step's action runs
+// once the step before it has reached its condition; after the last step, or
+// when a condition is not reached within a bounded number of loop passes, the
+// session presses Close, so a failing test cannot hang.
+class Session {
+  public:
+    using Condition = std::function<bool()>;
+    static constexpr int PassBudget = 400'000;
+
+    explicit Session(Ui::Form1& form) : form(form) {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
+    }
+
+    Session& step(
+        std::function<void()> action, Condition until = [] { return true; }) {
+        steps.push_back({std::move(action), std::move(until)});
+        return *this;
+    }
+    Session& waitFor(Condition until) {
+        return step([] {}, std::move(until));
+    }
+
+    // Presses Open; returns once the loop has ended.
+    void run() {
+        timer.start();
+        QTest::mouseClick(form.Button6, Qt::LeftButton);
+        timer.stop();
+    }
+
+    // Every step ran and reached its condition.
+    bool completed() const {
+        return !timedOut && next == steps.size() && (!waiting || steps.back().until());
+    }
+    int stepsDone() const { return static_cast<int>(next) - (waiting ? 1 : 0); }
+
+  private:
+    struct Step {
+        std::function<void()> action;
+        Condition until;
+    };
+
+    void tick() {
+        if (finished) {
+            return;
+        }
+        if (waiting && !steps[next - 1].until()) {
+            if (++passes < PassBudget) {
+                return;
+            }
+            timedOut = true;
+            finish();
+            return;
+        }
+        waiting = false;
+        passes = 0;
+        if (next == steps.size()) {
+            finish();
+            return;
+        }
+        steps[next++].action();
+        waiting = true;
+    }
+
+    void finish() {
+        finished = true;
+        if (form.Button7->isEnabled()) {
+            QTest::mouseClick(form.Button7, Qt::LeftButton);
+        }
+    }
+
+    Ui::Form1& form;
+    QTimer timer;
+    std::vector<Step> steps;
+    std::size_t next = 0;
+    bool waiting = false;
+    bool finished = false;
+    bool timedOut = false;
+    int passes = 0;
+};
+
+}  // namespace
+
+class ConnectionTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void divisorBytesOfEveryRate_data();
+    void divisorBytesOfEveryRate();
+    void unexpressibleRatesAreRefused_data();
+    void unexpressibleRatesAreRefused();
+
+    void openStartsTheChipAndShowsItsSignOn();
+    void typedCommandGetsItsAnswer();
+    void closeRestoresTheClosedState();
+    void openWithoutPortOpensNothing();
+    void openRefusesABadRate_data();
+    void openRefusesABadRate();
+    void unopenableChannelAIsReportedAndLeavesNothingOpen();
+
+    void setChangesBothEnds_data();
+    void setChangesBothEnds();
+    void setWhileClosedDoesNothing();
+    void setRefusesABadRate();
+    void stagedKeysGoOutAheadOfTheBaudCommand();
+
+    void suspendAndResume();
+    void suspendAndResumeDropStagedKeys();
+    void suspendAndResumeNeedAnOpenPort();
+
+    void boardControlWhileClosed_data();
+    void boardControlWhileClosed();
+    void boardControlWhileOpen();
+    void selectingTheCheckedButtonRunsNothing();
+
+    void dataAndCommandModeAcknowledgement();
+    void disabledRtsHoldsTheChipWithoutLoss();
+
+    void closingTheWindowEndsTheLoopCleanly();
+    void failedQueueStatusEndsTheLoop();
+
+  private:
+    Ui::Form1& form() { return fixture->form(); }
+    EvalBoard& board() { return fixture->evalBoard(); }
+    QString ascii() { return form().Memo2->toPlainText(); }
+    QString hex() { return form().Memo3->toPlainText(); }
+    // The pane keeps an empty last line for typing.
+    QStringList asciiLines() {
+        QStringList lines = ascii().split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.last().isEmpty()) {
+            lines.removeLast();
+        }
+        return lines;
+    }
+    Session::Condition versionAnswered() {
+        return [this] { return ascii().count(Version) >= 2; };
+    }
+    bool asciiShows(const QString& text) { return ascii().contains(text); }
+    Session::Condition shows(const QString& text) {
+        return [this, text] { return asciiShows(text); };
+    }
+    Session::Condition signedOn() { return shows(SignOn); }
+    void typeLine(const QString& line);
+    void chooseRate(const QString& text) { form().ComboBox2->setEditText(text); }
+    std::size_t writesToA() { return board().writes(ChannelId::A).size(); }
+
+    std::unique_ptr<WindowFixture> fixture;
+};
+
+void ConnectionTest::init() {
+    fixture = std::make_unique<WindowFixture>();
+    QVERIFY(fixture->pickEvalBoard());
+}
+
+void ConnectionTest::cleanup() {
+    fixture.reset();
+}
+
+void ConnectionTest::typeLine(const QString& line) {
+    form().Memo2->setFocus();
+    QTest::keyClicks(form().Memo2, line);
+    QTest::keyClick(form().Memo2, Qt::Key_Return);
+}
+
+// --- The divisor bytes ---
+
+void ConnectionTest::divisorBytesOfEveryRate_data() {
+    QTest::addColumn<std::uint32_t>("baudRate");
+    QTest::addColumn<QByteArray>("expected");
+    const auto row = [](std::uint32_t rate, std::initializer_list<int> divisor) {
+        QTest::addRow("%u", rate) << rate << bytes(divisor);
+    };
+    row(300, {0x10, 0x27, 0x00});
+    row(600, {0x88, 0x13, 0x00});
+    row(1200, {0xC4, 0x09, 0x00});
+    row(2400, {0xE2, 0x04, 0x00});
+    row(4800, {0x71, 0x02, 0x00});
+    row(9600, {0x38, 0x41, 0x00});
+    row(19200, {0x9C, 0x80, 0x00});
+    row(38400, {0x4E, 0xC0, 0x00});
+    row(57600, {0x34, 0xC0, 0x00});
+    row(115200, {0x1A, 0x00, 0x00});
+    row(230400, {0x0D, 0x00, 0x00});
+    row(460800, {0x06, 0x40, 0x00});
+    row(921600, {0x03, 0x80, 0x00});
+    row(1000000, {0x03, 0x00, 0x00});
+    row(2000000, {0x01, 0x00, 0x00});
+    row(3000000, {0x00, 0x00, 0x00});
+    // The edges of what the divisor can carry, and a rate off the list whose
+    // fraction falls in the widened six-eighths row (F = 813).
+    row(184, {0xB0, 0x3F, 0x01});
+    row(1500000, {0x02, 0x00, 0x00});
+    row(1200000, {0x02, 0x40, 0x00});
+    row(14400, {0xD0, 0x00, 0x01});
+    row(1045, {0x36, 0x8B, 0x01});
+}
+
+void ConnectionTest::divisorBytesOfEveryRate() {
+    QFETCH(std::uint32_t, baudRate);
+    QFETCH(QByteArray, expected);
+    const std::optional<DivisorBytes> divisor = BaudDivisorBytes(baudRate);
+    QVERIFY(divisor.has_value());
+    QCOMPARE(bytes({(*divisor)[0], (*divisor)[1], (*divisor)[2]}).toHex(' '), expected.toHex(' '));
+}
+
+void ConnectionTest::unexpressibleRatesAreRefused_data() {
+    QTest::addColumn<std::uint32_t>("baudRate");
+    QTest::newRow("zero") << 0u;
+    QTest::newRow("183: the integer part needs 15 bits") << 183u;
+    QTest::newRow("above the serial clock") << 3'000'001u;
+    QTest::newRow("far above") << 4'000'000'000u;
+    QTest::newRow("2500000: divisor 1 selects 2000000") << 2'500'000u;
+    QTest::newRow("1500001: divisor 1 selects 2000000") << 1'500'001u;
+}
+
+void ConnectionTest::unexpressibleRatesAreRefused() {
+    QFETCH(std::uint32_t, baudRate);
+    QVERIFY(!BaudDivisorBytes(baudRate).has_value());
+}
+
+// --- Open and Close ---
+
+void ConnectionTest::openStartsTheChipAndShowsItsSignOn() {
+    QString runningLabel;
+    QString interfaceLabel;
+    QString ackLabel;
+    bool openState = false;
+    Session session(form());
+    session.waitFor(signedOn()).step([&] {
+        runningLabel = form().Label9->text();
+        interfaceLabel = form().Label11->text();
+        ackLabel = form().Label12->text();
+        openState = !form().Button6->isEnabled() && form().Button7->isEnabled() &&
+                    !form().ComboBox1->isEnabled() && form().RadioButton7->isEnabled() &&
+                    !form().Button4->isEnabled() && form().GroupBox1->isEnabled() &&
+                    form().GroupBox2->isEnabled() && !form().Button1->isEnabled() &&
+                    !form().Button10->isEnabled() && fixture->window().flags().TerminalOpen;
+    });
+    session.run();
+    QVERIFY(session.completed());
+
+    const QStringList lines = asciiLines();
+    QCOMPARE(lines.value(0),
+             QStringLiteral("Opening Device : ") + BoardName + QStringLiteral(" A"));
+    QCOMPARE(lines.value(1), QStringLiteral("Opened OK"));
+    QVERIFY(asciiShows(SignOn));
+    // "Tarvik Monitor 1.0 ready" as the HEX pane shows its first 16 bytes.
+    QVERIFY(hex().contains(QStringLiteral("54 61 72 76 69 6B 20 4D 6F 6E 69 74 6F 72 20 31 ")));
+    QCOMPARE(runningLabel, QStringLiteral("Running"));
+    QCOMPARE(interfaceLabel, QStringLiteral("Enabled"));
+    QCOMPARE(ackLabel, QStringLiteral("ACK"));
+    QVERIFY(openState);
+    QVERIFY(form().RadioButton2->isChecked());
+
+    // Run from the radio button, then Open's own run: 0x14, bit mode, 0x14 twice.
+    for (const QByteArray& write : board().writes(ChannelId::B)) {
+        QCOMPARE(write, bytes({0x14}));
+    }
+    QCOMPARE(board().writes(ChannelId::B).size(), std::size_t{4});
+    QCOMPARE(board().bitModeCalls(ChannelId::B).size(), std::size_t{2});
+    for (const BitModeCall& call : board().bitModeCalls(ChannelId::B)) {
+        QCOMPARE(call.mask, std::uint8_t{0x94});
+        QCOMPARE(call.mode, std::uint8_t{4});
+    }
+    const ChannelSettings& a = board().settings(ChannelId::A);
+    QCOMPARE(a.baudRate, 9600u);
+    QVERIFY(a.rtsCtsHandshake());
+    QCOMPARE(a.xon, std::uint8_t{0x11});
+    QCOMPARE(a.xoff, std::uint8_t{0x13});
+    QVERIFY(fixture->dialogs.errors.isEmpty());
+}
+
+void ConnectionTest::typedCommandGetsItsAnswer() {
+    Session session(form());
+    session.waitFor(signedOn())
+        .step([&] { typeLine(QStringLiteral("DIR")); }, shows(QStringLiteral("README.TXT")));
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(board().writes(ChannelId::A).back(), QByteArray("DIR\r"));
+}
+
+void ConnectionTest::closeRestoresTheClosedState() {
+    Session session(form());
+    session.waitFor(signedOn()).step([&] { form().RadioButton6->setChecked(true); });
+    session.run();
+    QVERIFY(session.completed());
+
+    QCOMPARE(asciiLines().last(),
+             QStringLiteral("Device ") + BoardName + QStringLiteral(" Closed"));
+    QVERIFY(form().Button6->isEnabled());
+    QVERIFY(!form().Button7->isEnabled());
+    QVERIFY(form().ComboBox1->isEnabled());
+    QVERIFY(!form().RadioButton7->isEnabled());
+    QVERIFY(!form().Button4->isEnabled());
+    QVERIFY(!form().GroupBox1->isEnabled());
+    QVERIFY(!form().GroupBox2->isEnabled());
+    QVERIFY(form().Button1->isEnabled());
+    QVERIFY(form().Button10->isEnabled());
+    QCOMPARE(form().Label11->text(), QStringLiteral("Closed"));
+    QCOMPARE(form().Label12->text(), QStringLiteral("Not Avail"));
+    // The selections stay as the user left them.
+    QVERIFY(form().RadioButton2->isChecked());
+    QVERIFY(form().RadioButton6->isChecked());
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QVERIFY(!fixture->window().flags().TerminalOpen);
+    QVERIFY(fixture->window().flags().TerminalStop);
+    // Close writes nothing to channel B before it closes it.
+    QCOMPARE(board().writes(ChannelId::B).size(), std::size_t{4});
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+void ConnectionTest::openWithoutPortOpensNothing() {
+    form().ComboBox1->setEditText(QString());
+    fixture->window().Button6Click();
+    QCOMPARE(asciiLines(), QStringList{SelectDevice});
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QVERIFY(board().writes(ChannelId::B).empty());
+}
+
+void ConnectionTest::openRefusesABadRate_data() {
+    QTest::addColumn<QString>("rate");
+    QTest::newRow("not a number") << QStringLiteral("12x");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("negative") << QStringLiteral("-9600");
+    QTest::newRow("below the divisor's range") << QStringLiteral("183");
+    QTest::newRow("above the divisor's range") << QStringLiteral("3000001");
+    QTest::newRow("between the fixed top rates") << QStringLiteral("2500000");
+}
+
+void ConnectionTest::openRefusesABadRate() {
+    QFETCH(QString, rate);
+    chooseRate(rate);
+    QTest::mouseClick(form().Button6, Qt::LeftButton);
+    QCOMPARE(
+        asciiLines(),
+        QStringList{
+            QStringLiteral("ERROR : \"%1\" is not a baud rate the link can run at").arg(rate)});
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QVERIFY(form().Button6->isEnabled());
+    QVERIFY(!fixture->window().flags().TerminalOpen);
+}
+
+void ConnectionTest::unopenableChannelAIsReportedAndLeavesNothingOpen() {
+    board().refuseOpen(ChannelId::A, hx::DeviceNotOpened);
+    QTest::mouseClick(form().Button6, Qt::LeftButton);
+    QCOMPARE(fixture->dialogs.errors,
+             QStringList{
+                 QStringLiteral("Open_USB_Device_By_Device_Description - Device Not Opened...")});
+    QCOMPARE(asciiLines().last(),
+             QStringLiteral("ERROR : failed to open ") + BoardName + QStringLiteral(" A"));
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QVERIFY(!fixture->window().link().ChannelAOpen);
+    QVERIFY(form().Button6->isEnabled());
+    QVERIFY(!form().Button7->isEnabled());
+    QVERIFY(form().ComboBox1->isEnabled());
+}
+
+// --- Set ---
+
+void ConnectionTest::setChangesBothEnds_data() {
+    QTest::addColumn<QString>("rate");
+    // The window's own list, and 2000000, which is not on it but can be typed.
+    for (const char* rate :
+         {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200",
+          "230400", "460800", "921600", "1000000", "3000000", "2000000"}) {
+        QTest::newRow(rate) << QString::fromLatin1(rate);
+    }
+}
+
+void ConnectionTest::setChangesBothEnds() {
+    QFETCH(QString, rate);
+    const std::uint32_t baudRate = rate.toUInt();
+    if (rate != QStringLiteral("2000000")) {
+        QVERIFY(form().ComboBox2->findText(rate) >= 0);
+    }
+    std::size_t setWrite = 0;
+    std::uint32_t bridgeRateRightAfterSend = 0;
+    Session session(form());
+    session.waitFor(signedOn())
+        .step(
+            [&] {
+                chooseRate(rate);
+                setWrite = writesToA();
+                QTest::mouseClick(form().Button3, Qt::LeftButton);
+                bridgeRateRightAfterSend = board().settings(ChannelId::A).baudRate;
+            },
+            [&] { return board().chipBaudRate() == baudRate; })
+        .step([&] { typeLine(QStringLiteral("FWV")); }, versionAnswered());
+    session.run();
+    QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
+
+    const QByteArray expected = QByteArray("SBD ") + divisorBytes(baudRate) + bytes({0x0D});
+    QCOMPARE(board().writes(ChannelId::A).at(setWrite).toHex(' '), expected.toHex(' '));
+    QCOMPARE(bridgeRateRightAfterSend, baudRate);
+    QCOMPARE(board().settings(ChannelId::A).baudRate, baudRate);
+    QVERIFY(board().settings(ChannelId::A).rtsCtsHandshake());
+    // The command is shown as if the chip had sent it (a divisor byte 0D ends
+    // a HEX line early, as a received carriage return does).
+    const QString shownHex = QString::fromLatin1(expected.toHex(' ').toUpper()) + QLatin1Char(' ');
+    QVERIFY(hex().remove(QLatin1Char('\n')).contains(shownHex));
+}
+
+void ConnectionTest::setWhileClosedDoesNothing() {
+    chooseRate(QStringLiteral("12x"));
+    QTest::mouseClick(form().Button3, Qt::LeftButton);
+    chooseRate(QStringLiteral("115200"));
+    QTest::mouseClick(form().Button3, Qt::LeftButton);
+    QCOMPARE(ascii(), QString());
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QVERIFY(board().writes(ChannelId::A).empty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
+}
+
+void ConnectionTest::setRefusesABadRate() {
+    std::size_t writesBefore = 0;
+    std::int32_t staged = -1;
+    Session session(form());
+    session.waitFor(signedOn()).step([&] {
+        QTest::keyClicks(form().Memo2, QStringLiteral("ab"));
+        writesBefore = writesToA();
+        chooseRate(QStringLiteral("12x"));
+        QTest::mouseClick(form().Button3, Qt::LeftButton);
+        staged = fixture->window().link().WriteCountA;
+    });
+    session.run();
+    QVERIFY(session.completed());
+    QVERIFY(asciiShows(QStringLiteral("ERROR : \"12x\" is not a baud rate the link can run at")));
+    QCOMPARE(writesToA(), writesBefore);
+    QCOMPARE(board().settings(ChannelId::A).baudRate, 9600u);
+    // The typed keys wait for their Enter as before.
+    QCOMPARE(staged, 2);
+    QVERIFY(!hex().contains(QStringLiteral("53 42 44 20")));
+}
+
+void ConnectionTest::stagedKeysGoOutAheadOfTheBaudCommand() {
+    std::size_t setWrite = 0;
+    Session session(form());
+    session.waitFor(signedOn()).step([&] {
+        QTest::keyClicks(form().Memo2, QStringLiteral("ab"));
+        chooseRate(QStringLiteral("19200"));
+        setWrite = writesToA();
+        QTest::mouseClick(form().Button3, Qt::LeftButton);
+    });
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(board().writes(ChannelId::A).at(setWrite),
+             QByteArray("abSBD ") + divisorBytes(19200) + bytes({0x0D}));
+    QCOMPARE(board().settings(ChannelId::A).baudRate, 19200u);
+}
+
+// --- Suspend and Resume ---
+
+void ConnectionTest::suspendAndResume() {
+    std::size_t suspendWrite = 0;
+    std::size_t resumeWrite = 0;
+    std::size_t channelBWrites = 0;
+    QString suspendedLabel;
+    bool suspendedControls = false;
+    bool resumedControls = false;
+    bool channelBClosed = false;
+    QString resumedLabel;
+    Session session(form());
+    session.waitFor(signedOn())
+        .step([&] {
+            suspendWrite = writesToA();
+            QTest::mouseClick(form().RadioButton7, Qt::LeftButton);
+            suspendedLabel = form().Label9->text();
+            suspendedControls = form().Button4->isEnabled() && !form().RadioButton7->isEnabled();
+        })
+        .step([&] {
+            resumeWrite = writesToA();
+            channelBWrites = board().writes(ChannelId::B).size();
+            QTest::mouseClick(form().Button4, Qt::LeftButton);
+            resumedControls = form().RadioButton2->isChecked() &&
+                              form().RadioButton7->isEnabled() && !form().Button4->isEnabled();
+            resumedLabel = form().Label9->text();
+            channelBClosed = !board().isOpen(ChannelId::B);
+        })
+        // The monitor answers again.
+        .step([&] { typeLine(QStringLiteral("FWV")); }, versionAnswered());
+    session.run();
+    QVERIFY(session.completed());
+
+    QCOMPARE(board().writes(ChannelId::A).at(suspendWrite), bytes({0x53, 0x55, 0x4D, 0x0D}));
+    QCOMPARE(suspendedLabel, QStringLiteral("Suspend"));
+    QVERIFY(suspendedControls);
+    QVERIFY(hex().contains(QStringLiteral("53 55 4D 0D ")));
+    QCOMPARE(board().writes(ChannelId::A).at(resumeWrite), bytes({0x0D}));
+    // Resume selects Run again: channel B gets the run pattern and is closed.
+    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x14, 0x14}));
+    QVERIFY(channelBClosed);
+    QVERIFY(resumedControls);
+    QCOMPARE(resumedLabel, QStringLiteral("Running"));
+}
+
+void ConnectionTest::suspendAndResumeDropStagedKeys() {
+    std::size_t suspendWrite = 0;
+    std::size_t resumeWrite = 0;
+    QString runningLabel;
+    Session session(form());
+    session.waitFor(signedOn())
+        .step([&] {
+            QTest::keyClicks(form().Memo2, QStringLiteral("xy"));
+            suspendWrite = writesToA();
+            QTest::mouseClick(form().RadioButton7, Qt::LeftButton);
+        })
+        .step([&] {
+            QTest::keyClicks(form().Memo2, QStringLiteral("zz"));
+            resumeWrite = writesToA();
+            QTest::mouseClick(form().Button4, Qt::LeftButton);
+            runningLabel = form().Label9->text();
+        });
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(board().writes(ChannelId::A).at(suspendWrite), QByteArray("SUM\r"));
+    QCOMPARE(board().writes(ChannelId::A).at(resumeWrite), QByteArray("\r"));
+    QCOMPARE(runningLabel, QStringLiteral("Running"));
+}
+
+void ConnectionTest::suspendAndResumeNeedAnOpenPort() {
+    form().RadioButton7->setChecked(true);
+    fixture->window().Button4Click();
+    QCOMPARE(asciiLines(), (QStringList{PortMustBeOpen, PortMustBeOpen}));
+    QVERIFY(board().writes(ChannelId::A).empty());
+}
+
+// --- Reset and Run ---
+
+void ConnectionTest::boardControlWhileClosed_data() {
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<QByteArray>("channelB");
+    QTest::addColumn<int>("bitModeCalls");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("released");
+    QTest::newRow("run") << false << bytes({0x14, 0x14}) << 1 << QStringLiteral("Running") << true;
+    QTest::newRow("reset after run")
+        << true << bytes({0x14, 0x14, 0x10}) << 2 << QStringLiteral("Reset") << false;
+}
+
+void ConnectionTest::boardControlWhileClosed() {
+    QFETCH(bool, reset);
+    QFETCH(QByteArray, channelB);
+    QFETCH(int, bitModeCalls);
+    QFETCH(QString, status);
+    QFETCH(bool, released);
+    QTest::mouseClick(form().RadioButton2, Qt::LeftButton);
+    if (reset) {
+        QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
+    }
+    QCOMPARE(joined(board().writes(ChannelId::B)), channelB);
+    QCOMPARE(static_cast<int>(board().bitModeCalls(ChannelId::B).size()), bitModeCalls);
+    QCOMPARE(board().resetLine(), released);
+    QVERIFY(board().programLine());
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QCOMPARE(form().Label9->text(), status);
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+void ConnectionTest::boardControlWhileOpen() {
+    std::size_t channelBWrites = 0;
+    bool heldInReset = false;
+    bool channelBClosedAfterReset = false;
+    QString resetLabel;
+    Session session(form());
+    session.waitFor(signedOn())
+        .step([&] {
+            channelBWrites = board().writes(ChannelId::B).size();
+            form().Memo2->clear();
+            QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
+            heldInReset = !board().resetLine();
+            channelBClosedAfterReset = !board().isOpen(ChannelId::B);
+            resetLabel = form().Label9->text();
+        })
+        // Run starts the firmware again; the loop still reads channel A.
+        .step([&] { QTest::mouseClick(form().RadioButton2, Qt::LeftButton); }, signedOn());
+    session.run();
+    QVERIFY(session.completed());
+    QVERIFY(heldInReset);
+    QVERIFY(channelBClosedAfterReset);
+    QCOMPARE(resetLabel, QStringLiteral("Reset"));
+    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x10, 0x14, 0x14}));
+    QVERIFY(fixture->dialogs.errors.isEmpty());
+}
+
+void ConnectionTest::selectingTheCheckedButtonRunsNothing() {
+    form().RadioButton1->setChecked(true);
+    form().RadioButton3->setChecked(true);
+    form().RadioButton5->setChecked(true);
+    QVERIFY(board().writes(ChannelId::B).empty());
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QCOMPARE(ascii(), QString());
+}
+
+// --- Command and data mode, RTS ---
+
+void ConnectionTest::dataAndCommandModeAcknowledgement() {
+    QStringList acks;
+    std::vector<bool> dtr;
+    const auto note = [&] {
+        acks << form().Label12->text();
+        dtr.push_back(board().settings(ChannelId::A).dtr);
+    };
+    Session session(form());
+    session.waitFor(signedOn()).step([&] {
+        QTest::mouseClick(form().RadioButton4, Qt::LeftButton);
+        note();
+        QTest::mouseClick(form().RadioButton3, Qt::LeftButton);
+        note();
+        // A chip held in reset does not acknowledge data mode.
+        QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
+        QTest::mouseClick(form().RadioButton4, Qt::LeftButton);
+        note();
+    });
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(acks,
+             (QStringList{QStringLiteral("ACK"), QStringLiteral("ACK"), QStringLiteral("NoACK")}));
+    QCOMPARE(dtr, (std::vector<bool>{true, false, true}));
+    QCOMPARE(form().Label7->text(), QStringLiteral("Data"));
+}
+
+void ConnectionTest::disabledRtsHoldsTheChipWithoutLoss() {
+    bool heldWhileDisabled = false;
+    QString disabledLabel;
+    int passes = 0;
+    Session session(form());
+    session.waitFor(signedOn())
+        .step([&] {
+            QTest::mouseClick(form().RadioButton6, Qt::LeftButton);
+            disabledLabel = form().Label11->text();
+            typeLine(QStringLiteral("FWV"));
+        })
+        // Long enough for the answer to have crossed the wire many times over.
+        .waitFor([&] { return ++passes > 20'000; })
+        .step(
+            [&] {
+                heldWhileDisabled =
+                    ascii().count(Version) == 1 && !board().settings(ChannelId::A).rts;
+                QTest::mouseClick(form().RadioButton5, Qt::LeftButton);
+            },
+            versionAnswered());
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(disabledLabel, QStringLiteral("Disabled"));
+    QVERIFY(heldWhileDisabled);
+    QCOMPARE(form().Label11->text(), QStringLiteral("Closed"));
+    QCOMPARE(board().overrunCount(ChannelId::A), std::uint64_t{0});
+    QVERIFY(asciiShows(QStringLiteral("D:\\>")));
+}
+
+// --- Ending the loop ---
+
+void ConnectionTest::closingTheWindowEndsTheLoopCleanly() {
+    Session session(form());
+    session.waitFor(signedOn()).step([&] { fixture->window().close(); });
+    session.run();
+    QVERIFY(session.completed());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
+    QVERIFY(!fixture->window().flags().TerminalOpen);
+    QVERIFY(!board().isOpen(ChannelId::A));
+    QVERIFY(!board().isOpen(ChannelId::B));
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+void ConnectionTest::failedQueueStatusEndsTheLoop() {
+    Session session(form());
+    // The loop ends by itself: the session's Close never comes.
+    session.waitFor(signedOn()).step([&] { board().unplug(); }, [] { return false; });
+    session.run();
+    QCOMPARE(fixture->dialogs.errors.value(0),
+             QStringLiteral("HX_GetQueueStatus - General IO Error..."));
+    QVERIFY(!fixture->window().flags().TerminalOpen);
+    // The window keeps the controls of an open connection until Close.
+    QVERIFY(form().Button7->isEnabled());
+    QVERIFY(!form().Button6->isEnabled());
+    QTest::mouseClick(form().Button7, Qt::LeftButton);
+    QVERIFY(form().Button6->isEnabled());
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+QTEST_MAIN(ConnectionTest)
+#include "tst_connection.moc"
