@@ -1,0 +1,202 @@
+// Streams a large file from the simulated chip's disk into the open terminal
+// at 3,000,000 baud on the real clock, offscreen, as a user would ask for it
+// (Open, Set 3000000, RD typed into the ASCII pane), and prints how the HEX
+// pane keeps up with the wire, the processor time it costs and the memory in
+// use once the pane has reached its line bound and again later.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "Dialogs.h"
+#include "DriverRegistry.h"
+#include "EvalBoard.h"
+#include "Form1Ui.h"
+#include "SimBackend.h"
+#include "SystemClock.h"
+#include "TForm1.h"
+
+namespace {
+
+class SilentDialogs : public Dialogs {
+  public:
+    void showError(const QString& text) override { errors << text; }
+    void showInformation(const QString& text) override { informations << text; }
+    QString openFileName(const QString&) override { return {}; }
+    QString saveFileName(const QString&) override { return {}; }
+
+    QStringList errors;
+    QStringList informations;
+};
+
+constexpr double LinkBaud = 3'000'000;
+constexpr double BitsPerByte = 10.0;
+constexpr int HexLineBound = 100'000;
+constexpr int HexBytesPerLine = 16;
+const QString PromptHexLine = QStringLiteral("44 3A 5C 3E 0D ");
+
+// No carriage return in the file: every HEX line is a full 16 bytes, the
+// most bytes and the fewest lines the pane can get per second. A size of
+// whole lines keeps the closing prompt on a line of its own.
+std::vector<std::uint8_t> streamFile(std::size_t lines) {
+    std::vector<std::uint8_t> bytes(lines * HexBytesPerLine);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
+        bytes[i] = b == 0x0D ? 0x0E : b;
+    }
+    return bytes;
+}
+
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+}
+
+double processorSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+QString hexLine(const std::uint8_t* bytes, int count) {
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        text += QStringLiteral("%1 ").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
+// The file's last line followed by the monitor's prompt ends the stream.
+bool streamEnded(QPlainTextEdit& pane, const QString& fileLastLine) {
+    QTextBlock block = pane.document()->lastBlock();
+    while (block.isValid() && block.text().isEmpty()) {
+        block = block.previous();
+    }
+    return block.isValid() && block.text() == PromptHexLine &&
+           block.previous().text() == fileLastLine;
+}
+
+struct Figures {
+    double streamSeconds = 0;
+    double processorSeconds = 0;
+    double megabytesAtBound = -1;
+    std::vector<double> megabytesLater;
+    bool completed = false;
+};
+
+// Watches the stream from inside the receive loop, then presses Close.
+class StreamWatch {
+  public:
+    StreamWatch(Ui::Form1& form, QString fileLastLine, double limitSeconds, Figures& figures)
+        : form(form),
+          fileLastLine(std::move(fileLastLine)),
+          limitSeconds(limitSeconds),
+          figures(figures) {
+        timer.setInterval(50);
+        QObject::connect(&timer, &QTimer::timeout, [this] { check(); });
+    }
+
+    void start() {
+        clock.start();
+        cpuAtStart = processorSeconds();
+        timer.start();
+    }
+
+  private:
+    void check() {
+        QPlainTextEdit& hex = *form.Memo3;
+        const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (figures.megabytesAtBound < 0 && hex.document()->blockCount() >= HexLineBound) {
+            figures.megabytesAtBound = residentMegabytes();
+        } else if (figures.megabytesAtBound >= 0 && ++ticks % 40 == 0) {
+            figures.megabytesLater.push_back(residentMegabytes());
+        }
+        const bool done = streamEnded(hex, fileLastLine);
+        if (done || elapsed > limitSeconds) {
+            figures.completed = done;
+            figures.streamSeconds = elapsed;
+            figures.processorSeconds = processorSeconds() - cpuAtStart;
+            figures.megabytesLater.push_back(residentMegabytes());
+            timer.stop();
+            QTest::mouseClick(form.Button7, Qt::LeftButton);
+        }
+    }
+
+    Ui::Form1& form;
+    QString fileLastLine;
+    double limitSeconds;
+    Figures& figures;
+    QTimer timer;
+    QElapsedTimer clock;
+    double cpuAtStart = 0;
+    int ticks = 0;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    // 8 MiB by default: about 28 s of wire time, the last three quarters of
+    // it with the HEX pane at its bound.
+    const std::size_t lines = argc > 1 ? std::stoul(argv[1]) : 524'288;
+    const std::vector<std::uint8_t> file = streamFile(lines);
+
+    SystemClock clock;
+    auto backend = std::make_shared<SimBackend>(clock);
+    DriverRegistry::instance().install(backend);
+    backend->evalBoard().disk().put("STREAM.BIN", file);
+    SilentDialogs dialogs;
+    TForm1 window(clock, dialogs);
+    window.show();
+    Ui::Form1& form = window.form();
+    form.ComboBox1->showPopup();
+    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(SimBackend::EvalBoardName));
+    form.ComboBox1->hidePopup();
+
+    const double streamBytes = static_cast<double>(file.size()) + 5;  // and the prompt
+    const double wireSeconds = streamBytes * BitsPerByte / LinkBaud;
+    Figures figures;
+    const QString fileLastLine =
+        hexLine(file.data() + file.size() - HexBytesPerLine, HexBytesPerLine);
+    StreamWatch watch(form, fileLastLine, wireSeconds * 3 + 10, figures);
+    QTimer::singleShot(500, [&] {
+        form.ComboBox2->setEditText(QStringLiteral("3000000"));
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        QTest::keyClicks(form.Memo2, QStringLiteral("RD STREAM.BIN"));
+        watch.start();
+        QTest::keyClick(form.Memo2, Qt::Key_Return);
+    });
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+
+    const double megabytes = streamBytes / (1024.0 * 1024.0);
+    std::printf("terminal stream at 3,000,000 baud: %.1f MiB, %zu HEX lines\n", megabytes, lines);
+    std::printf("  completed: %s%s\n", figures.completed ? "yes" : "NO",
+                dialogs.errors.isEmpty() ? "" : " (driver errors were shown)");
+    std::printf("  wire time %.2f s, shown in %.2f s: ratio to the wire rate %.3f\n", wireSeconds,
+                figures.streamSeconds, wireSeconds / figures.streamSeconds);
+    std::printf("  processor: %.3f s per MiB (%.0f %% of a core)\n",
+                figures.processorSeconds / megabytes,
+                100.0 * figures.processorSeconds / figures.streamSeconds);
+    std::printf("  resident memory at the %d-line bound: %.1f MiB\n", HexLineBound,
+                figures.megabytesAtBound);
+    std::printf("  resident memory later:");
+    for (double later : figures.megabytesLater) {
+        std::printf(" %.1f", later);
+    }
+    std::printf(" MiB\n");
+    std::printf("  HEX pane lines at the end: %d, overruns on channel A: %llu\n",
+                form.Memo3->document()->blockCount(),
+                static_cast<unsigned long long>(backend->evalBoard().overrunCount(ChannelId::A)));
+    return 0;
+}
