@@ -148,7 +148,7 @@ class ConnectionTest : public QObject {
     void unexpressibleRatesAreRefused();
 
     void openStartsTheChipAndShowsItsSignOn();
-    void typedCommandGetsItsAnswer();
+    void aWholeSession();
     void closeRestoresTheClosedState();
     void openWithoutPortOpensNothing();
     void openRefusesABadRate_data();
@@ -162,12 +162,10 @@ class ConnectionTest : public QObject {
     void stagedKeysGoOutAheadOfTheBaudCommand();
 
     void suspendAndResume();
-    void suspendAndResumeDropStagedKeys();
     void suspendAndResumeNeedAnOpenPort();
 
     void boardControlWhileClosed_data();
     void boardControlWhileClosed();
-    void boardControlWhileOpen();
     void selectingTheCheckedButtonRunsNothing();
 
     void dataAndCommandModeAcknowledgement();
@@ -327,13 +325,49 @@ void ConnectionTest::openStartsTheChipAndShowsItsSignOn() {
     QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
-void ConnectionTest::typedCommandGetsItsAnswer() {
+// A first session as a new user would have it, and the link still carries
+// the monitor's answers after each step.
+void ConnectionTest::aWholeSession() {
+    const auto listed = [this] { return ascii().count(QStringLiteral("README.TXT")) >= 2; };
+    std::size_t channelBWrites = 0;
+    bool heldInReset = false;
+    QString resetLabel;
     Session session(form());
     session.waitFor(signedOn())
-        .step([&] { typeLine(QStringLiteral("DIR")); }, shows(QStringLiteral("README.TXT")));
+        .step([&] { typeLine(QStringLiteral("DIR")); }, shows(QStringLiteral("README.TXT")))
+        .step(
+            [&] {
+                chooseRate(QStringLiteral("115200"));
+                QTest::mouseClick(form().Button3, Qt::LeftButton);
+                typeLine(QStringLiteral("DIR"));
+            },
+            listed)
+        .step([&] { QTest::mouseClick(form().RadioButton7, Qt::LeftButton); })
+        .step([&] { QTest::mouseClick(form().Button4, Qt::LeftButton); })
+        .step([&] { typeLine(QStringLiteral("FWV")); }, versionAnswered())
+        .step([&] {
+            channelBWrites = board().writes(ChannelId::B).size();
+            form().Memo2->clear();
+            QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
+            heldInReset = !board().resetLine() && !board().isOpen(ChannelId::B);
+            resetLabel = form().Label9->text();
+        })
+        // Run starts the firmware again, at its own start rate of 9600.
+        .step(
+            [&] {
+                chooseRate(QStringLiteral("9600"));
+                QTest::mouseClick(form().Button3, Qt::LeftButton);
+                QTest::mouseClick(form().RadioButton2, Qt::LeftButton);
+            },
+            signedOn());
     session.run();
-    QVERIFY(session.completed());
-    QCOMPARE(board().writes(ChannelId::A).back(), QByteArray("DIR\r"));
+    QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
+    QVERIFY(heldInReset);
+    QCOMPARE(resetLabel, QStringLiteral("Reset"));
+    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x10, 0x14, 0x14}));
+    QCOMPARE(asciiLines().last(),
+             QStringLiteral("Device ") + BoardName + QStringLiteral(" Closed"));
+    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void ConnectionTest::closeRestoresTheClosedState() {
@@ -522,12 +556,15 @@ void ConnectionTest::suspendAndResume() {
     Session session(form());
     session.waitFor(signedOn())
         .step([&] {
+            // Keys typed without Enter are dropped by both.
+            QTest::keyClicks(form().Memo2, QStringLiteral("xy"));
             suspendWrite = writesToA();
             QTest::mouseClick(form().RadioButton7, Qt::LeftButton);
             suspendedLabel = form().Label9->text();
             suspendedControls = form().Button4->isEnabled() && !form().RadioButton7->isEnabled();
         })
         .step([&] {
+            QTest::keyClicks(form().Memo2, QStringLiteral("zz"));
             resumeWrite = writesToA();
             channelBWrites = board().writes(ChannelId::B).size();
             QTest::mouseClick(form().Button4, Qt::LeftButton);
@@ -551,30 +588,6 @@ void ConnectionTest::suspendAndResume() {
     QVERIFY(channelBClosed);
     QVERIFY(resumedControls);
     QCOMPARE(resumedLabel, QStringLiteral("Running"));
-}
-
-void ConnectionTest::suspendAndResumeDropStagedKeys() {
-    std::size_t suspendWrite = 0;
-    std::size_t resumeWrite = 0;
-    QString runningLabel;
-    Session session(form());
-    session.waitFor(signedOn())
-        .step([&] {
-            QTest::keyClicks(form().Memo2, QStringLiteral("xy"));
-            suspendWrite = writesToA();
-            QTest::mouseClick(form().RadioButton7, Qt::LeftButton);
-        })
-        .step([&] {
-            QTest::keyClicks(form().Memo2, QStringLiteral("zz"));
-            resumeWrite = writesToA();
-            QTest::mouseClick(form().Button4, Qt::LeftButton);
-            runningLabel = form().Label9->text();
-        });
-    session.run();
-    QVERIFY(session.completed());
-    QCOMPARE(board().writes(ChannelId::A).at(suspendWrite), QByteArray("SUM\r"));
-    QCOMPARE(board().writes(ChannelId::A).at(resumeWrite), QByteArray("\r"));
-    QCOMPARE(runningLabel, QStringLiteral("Running"));
 }
 
 void ConnectionTest::suspendAndResumeNeedAnOpenPort() {
@@ -615,32 +628,6 @@ void ConnectionTest::boardControlWhileClosed() {
     QVERIFY(!board().isOpen(ChannelId::A));
     QCOMPARE(form().Label9->text(), status);
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
-}
-
-void ConnectionTest::boardControlWhileOpen() {
-    std::size_t channelBWrites = 0;
-    bool heldInReset = false;
-    bool channelBClosedAfterReset = false;
-    QString resetLabel;
-    Session session(form());
-    session.waitFor(signedOn())
-        .step([&] {
-            channelBWrites = board().writes(ChannelId::B).size();
-            form().Memo2->clear();
-            QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
-            heldInReset = !board().resetLine();
-            channelBClosedAfterReset = !board().isOpen(ChannelId::B);
-            resetLabel = form().Label9->text();
-        })
-        // Run starts the firmware again; the loop still reads channel A.
-        .step([&] { QTest::mouseClick(form().RadioButton2, Qt::LeftButton); }, signedOn());
-    session.run();
-    QVERIFY(session.completed());
-    QVERIFY(heldInReset);
-    QVERIFY(channelBClosedAfterReset);
-    QCOMPARE(resetLabel, QStringLiteral("Reset"));
-    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x10, 0x14, 0x14}));
-    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void ConnectionTest::selectingTheCheckedButtonRunsNothing() {
