@@ -15,24 +15,12 @@
 #include "Dialogs.h"
 #include "DriverRegistry.h"
 #include "Form1Ui.h"
+#include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
 
 namespace {
-
-// Answers nothing and shows nothing: the completion message must not wait
-// for a user.
-class SilentDialogs : public Dialogs {
-  public:
-    void showError(const QString& text) override { errors << text; }
-    void showInformation(const QString& text) override { informations << text; }
-    QString openFileName(const QString&) override { return {}; }
-    QString saveFileName(const QString&) override { return {}; }
-
-    QStringList errors;
-    QStringList informations;
-};
 
 constexpr double BitsPerByte = 10.0;
 constexpr int ImageSize = 65536;
@@ -76,7 +64,8 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     auto backend = std::make_shared<SimBackend>(clock);
     DriverRegistry::instance().install(backend);
-    SilentDialogs dialogs;
+    // Records every message and answers no file dialog: nothing waits for a user.
+    ScriptedDialogs dialogs;
     TForm1 window(clock, dialogs);
     window.show();
 

@@ -21,22 +21,12 @@
 #include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
+#include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
 
 namespace {
-
-class SilentDialogs : public Dialogs {
-  public:
-    void showError(const QString& text) override { errors << text; }
-    void showInformation(const QString& text) override { informations << text; }
-    QString openFileName(const QString&) override { return {}; }
-    QString saveFileName(const QString&) override { return {}; }
-
-    QStringList errors;
-    QStringList informations;
-};
 
 constexpr double LinkBaud = 3'000'000;
 constexpr double BitsPerByte = 10.0;
@@ -156,7 +146,8 @@ int main(int argc, char* argv[]) {
     auto backend = std::make_shared<SimBackend>(clock);
     DriverRegistry::instance().install(backend);
     backend->evalBoard().disk().put("STREAM.BIN", file);
-    SilentDialogs dialogs;
+    // Records every message and answers no file dialog: nothing waits for a user.
+    ScriptedDialogs dialogs;
     TForm1 window(clock, dialogs);
     window.show();
     Ui::Form1& form = window.form();

@@ -85,10 +85,7 @@ class WindowTest : public QObject {
 };
 
 void WindowTest::init() {
-    DriverRegistry::instance().reset();
-    backend = std::make_shared<ScriptedBackend>();
-    backend->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(backend);
+    backend = ScriptedBackend::installFresh();
     dialogs.clear();
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();

@@ -56,10 +56,7 @@ class DeviceTest : public QObject {
 };
 
 void DeviceTest::init() {
-    DriverRegistry::instance().reset();
-    backend = std::make_shared<ScriptedBackend>();
-    backend->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(backend);
+    backend = ScriptedBackend::installFresh();
     dialogs.clear();
     link = std::make_unique<DeviceLink>(dialogs);
 }

@@ -36,10 +36,7 @@ class BootLinkTest : public QObject {
 };
 
 void BootLinkTest::init() {
-    DriverRegistry::instance().reset();
-    backend = std::make_shared<ScriptedBackend>();
-    backend->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(backend);
+    backend = ScriptedBackend::installFresh();
     dialogs.clear();
     open();
 }

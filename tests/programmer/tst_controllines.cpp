@@ -35,10 +35,7 @@ class ControlLinesTest : public QObject {
 };
 
 void ControlLinesTest::init() {
-    DriverRegistry::instance().reset();
-    backend = std::make_shared<ScriptedBackend>();
-    backend->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(backend);
+    backend = ScriptedBackend::installFresh();
     dialogs.clear();
     link = std::make_unique<DeviceLink>(dialogs);
     link->ChannelBName = QStringLiteral("X B");

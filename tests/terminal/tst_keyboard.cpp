@@ -67,10 +67,7 @@ class KeyboardTest : public QObject {
 };
 
 void KeyboardTest::init() {
-    DriverRegistry::instance().reset();
-    backend = std::make_shared<ScriptedBackend>();
-    backend->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(backend);
+    backend = ScriptedBackend::installFresh();
     dialogs.clear();
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();
