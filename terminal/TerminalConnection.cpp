@@ -196,22 +196,22 @@ void TerminalConnection::applyLineSettings(std::uint32_t baudRate) {
 }
 
 void TerminalConnection::resetChip() {
-    if (!deviceChosen()) {
-        return;
-    }
-    openChannelB();
-    lines.HoldChipInReset();
-    services.link.CloseChannelB();
-    services.link.SelectChannelA();
-    services.refreshStatus();
+    driveChipLines([this] { lines.HoldChipInReset(); });
 }
 
 void TerminalConnection::runChip() {
+    driveChipLines([this] { lines.RunChip(); });
+}
+
+// Board control works whether or not the connection is open: channel B is
+// opened for the pattern and closed again at once, leaving channel A current
+// for the receive loop.
+void TerminalConnection::driveChipLines(const std::function<void()>& pattern) {
     if (!deviceChosen()) {
         return;
     }
     openChannelB();
-    lines.RunChip();
+    pattern();
     services.link.CloseChannelB();
     services.link.SelectChannelA();
     services.refreshStatus();

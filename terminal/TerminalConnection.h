@@ -75,6 +75,7 @@ class TerminalConnection {
     void ReceivePass();
 
   private:
+    void driveChipLines(const std::function<void()>& pattern);
     bool deviceChosen();
     std::optional<std::uint32_t> chosenBaudRate();
     void openChannelB();

@@ -66,7 +66,7 @@
 
 #include <algorithm>
 
-#include "BaudDivisor.h"
+#include "DivisorToBaud.h"
 
 namespace {
 

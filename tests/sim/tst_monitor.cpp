@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "BaudDivisor.h"
+#include "DivisorToBaud.h"
 #include "MonitorFirmware.h"
 #include "VirtualDisk.h"
 

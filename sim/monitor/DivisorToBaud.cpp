@@ -1,4 +1,4 @@
-#include "BaudDivisor.h"
+#include "DivisorToBaud.h"
 
 #include <array>
 
