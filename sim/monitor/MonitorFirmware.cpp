@@ -249,26 +249,27 @@ void MonitorFirmware::endLine() {
 }
 
 std::optional<MonitorFirmware::Command> MonitorFirmware::parseLine() const {
-    std::optional<MonitorCommand> command;
-    std::string parameter;
-    if (extended) {
-        const std::size_t space = line.find(' ');
-        command = commandForWord(line.substr(0, space));
-        parameter = space == std::string::npos ? std::string() : line.substr(space + 1);
-        if (command == MonitorCommand::SendSetup) {
-            command.reset();
-        }
-    } else {
-        command = commandForCode(static_cast<std::uint8_t>(line[0]));
-        if (line.size() > 1 && line[1] != ' ') {
-            command.reset();
-        }
-        parameter = line.size() > 2 ? line.substr(2) : std::string();
-    }
-    if (!command) {
+    return extended ? parseExtendedLine() : parseShortLine();
+}
+
+std::optional<MonitorFirmware::Command> MonitorFirmware::parseExtendedLine() const {
+    const std::size_t space = line.find(' ');
+    const std::optional<MonitorCommand> command = commandForWord(line.substr(0, space));
+    // SETUP has no word of its own: it exists only as a short code.
+    if (!command || *command == MonitorCommand::SendSetup) {
         return std::nullopt;
     }
-    return Command{*command, parameter};
+    return Command{*command, space == std::string::npos ? std::string() : line.substr(space + 1)};
+}
+
+std::optional<MonitorFirmware::Command> MonitorFirmware::parseShortLine() const {
+    const std::optional<MonitorCommand> command =
+        commandForCode(static_cast<std::uint8_t>(line[0]));
+    // A code is followed by CR at once, or by a space and its parameter.
+    if (!command || (line.size() > 1 && line[1] != ' ')) {
+        return std::nullopt;
+    }
+    return Command{*command, line.size() > 2 ? line.substr(2) : std::string()};
 }
 
 void MonitorFirmware::execute(const Command& command) {

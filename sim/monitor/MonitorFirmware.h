@@ -62,6 +62,8 @@ class MonitorFirmware : public ChipProgram {
     void endLine();
 
     std::optional<Command> parseLine() const;
+    std::optional<Command> parseExtendedLine() const;
+    std::optional<Command> parseShortLine() const;
     void execute(const Command& command);
     void executeDiskCommand(const Command& command);
     void executeLinkCommand(const Command& command);
