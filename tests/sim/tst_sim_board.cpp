@@ -49,6 +49,7 @@ class SimBoardTest : public QObject {
     void wireGarblesOnlyBeyondTheTolerance_data();
     void wireGarblesOnlyBeyondTheTolerance();
     void chipRateChangeLeavesTheBridgeReadingGarbage();
+    void diskRoundTripOverTheLinkIsByteExact();
     void lowRtsPausesTheChipWithNothingLost();
     void fullQueuePausesUnderHandshakeAndOverrunsWithout_data();
     void fullQueuePausesUnderHandshakeAndOverrunsWithout();
@@ -322,6 +323,36 @@ void SimBoardTest::chipRateChangeLeavesTheBridgeReadingGarbage() {
     QCOMPARE(HX_SetBaudRate(a, 115200), hx::Ok);
     SimRig::send(a, "\rFWV\r");
     QVERIFY(rig->collect(a, 50).contains("\rTarvik Monitor 1.0\rD:\\>\r"));
+}
+
+// A file written with OPW, WRF and CLF over the link reads back byte for
+// byte with OPR and RDF, and DIR of its name answers the entry in the shape
+// the receive transfers parse: CR, name, space, size least significant first,
+// CR, the prompt line.
+void SimBoardTest::diskRoundTripOverTheLinkIsByteExact() {
+    openBoth();
+    SimRig::runChip(b);
+    QCOMPARE(rig->collect(a, 100), signOn);
+
+    QByteArray data;
+    for (int i = 0; i < 300; ++i) {
+        data += static_cast<char>((i * 7) % 256);  // CR and zero bytes among them
+    }
+    const QByteArray count = bytesOf({0x00, 0x00, 0x01, 0x2C});
+    SimRig::send(a, "OPW RT.BIN\r");
+    QCOMPARE(rig->collect(a, 50), QByteArray("D:\\>\r"));
+    SimRig::send(a, "WRF " + count + "\r" + data);
+    QCOMPARE(rig->collect(a, 500), QByteArray("D:\\>\r"));
+    SimRig::send(a, "CLF RT.BIN\r");
+    QCOMPARE(rig->collect(a, 50), QByteArray("D:\\>\r"));
+
+    SimRig::send(a, "DIR RT.BIN\r");
+    QCOMPARE(rig->collect(a, 50), "\rRT.BIN " + bytesOf({0x2C, 0x01, 0x00, 0x00}) + "\rD:\\>\r");
+
+    SimRig::send(a, "OPR RT.BIN\r");
+    QCOMPARE(rig->collect(a, 50), QByteArray("D:\\>\r"));
+    SimRig::send(a, "RDF " + count + "\r");
+    QCOMPARE(rig->collect(a, 500), data + "D:\\>\r");
 }
 
 void SimBoardTest::lowRtsPausesTheChipWithNothingLost() {
