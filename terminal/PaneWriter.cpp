@@ -47,7 +47,10 @@ void PaneWriter::clear() {
 
 void PaneWriter::insertQueued() {
     QScrollBar& scrollBar = *pane.verticalScrollBar();
-    const bool followingEnd = scrollBar.value() == scrollBar.maximum();
+    // The view follows the end while it shows the end, or while the user's
+    // cursor stands there (typing keeps only the cursor's line in view).
+    const bool typingAtEnd = pane.textCursor().atEnd();
+    const bool followingEnd = typingAtEnd || scrollBar.value() == scrollBar.maximum();
 
     QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);
@@ -61,6 +64,10 @@ void PaneWriter::insertQueued() {
     end.endEditBlock();
 
     if (followingEnd) {
+        if (typingAtEnd) {
+            pane.moveCursor(QTextCursor::End);
+            pane.ensureCursorVisible();
+        }
         scrollBar.setValue(scrollBar.maximum());
     }
     queued.clear();
