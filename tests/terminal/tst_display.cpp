@@ -2,6 +2,7 @@
 // and ASCII panes, the clearing of the ASCII pane, the bound of the HEX pane,
 // and the order in which queued lines and messages reach the panes.
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 #include <memory>
@@ -66,6 +67,7 @@ class DisplayTest : public QObject {
 
     void messagesAndDataLinesKeepTheirOrder();
     void linesAreBatchedUntilTheIntervalHasPassed();
+    void answerToATypedLineScrollsIntoView();
 
   private:
     void show(const QByteArray& data);
@@ -252,6 +254,27 @@ void DisplayTest::linesAreBatchedUntilTheIntervalHasPassed() {
     display->flushIfDue();
     QCOMPARE(paneLines(*hexPane), (QStringList{"31 0D ", "32 0D ", "33 0D "}));
     QCOMPARE(paneLines(*asciiPane), (QStringList{"1", "2", "3"}));
+}
+
+// After the user types a command at the end of the ASCII pane, the chip's
+// answer must come into view, however far the typing left the scroll bar.
+void DisplayTest::answerToATypedLineScrollsIntoView() {
+    asciiPane->resize(300, 120);
+    asciiPane->show();
+    for (int i = 0; i < 30; ++i) {
+        show("LINE " + QByteArray::number(i) + "\r");
+    }
+    display->flush();
+    asciiPane->setFocus();
+    QTest::keyClicks(asciiPane.get(), "fwv");
+    QTest::keyClick(asciiPane.get(), Qt::Key_Return);
+    QScrollBar& scrollBar = *asciiPane->verticalScrollBar();
+    scrollBar.setValue(scrollBar.maximum() - 1);  // the cursor's line still in view
+
+    show("\rTarvik Monitor 1.0\rD:\\>\r");
+    display->flush();
+    QCOMPARE(scrollBar.value(), scrollBar.maximum());
+    QVERIFY(asciiPane->textCursor().atEnd());
 }
 
 QTEST_MAIN(DisplayTest)
