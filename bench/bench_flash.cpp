@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <ctime>
 
 #include "Dialogs.h"
 #include "DriverRegistry.h"
@@ -84,8 +85,10 @@ int main(int argc, char* argv[]) {
 
     QElapsedTimer timer;
     timer.start();
+    const std::clock_t processorAtStart = std::clock();
     QTest::mouseClick(f.Button2, Qt::LeftButton);
     const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const double processor = static_cast<double>(std::clock() - processorAtStart) / CLOCKS_PER_SEC;
 
     const bool flashed = dialogs.informations.size() == 1 &&
                          f.Memo1->toPlainText().endsWith(QLatin1String("Complete"));
@@ -97,5 +100,7 @@ int main(int argc, char* argv[]) {
         syncWrites += write.size() == 1 ? 1 : 0;
     }
     std::printf("synchronisation bytes written: %d\n", syncWrites);
+    std::printf("processor, the simulated board included: %.0f %% of a core\n",
+                100.0 * processor / elapsed);
     return flashed ? 0 : 1;
 }

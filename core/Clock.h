@@ -21,6 +21,8 @@ class Clock {
     // Monotonic time since the clock was made; the simulated wire runs on it.
     virtual std::int64_t nanoseconds() = 0;
     virtual void sleep(int milliseconds) = 0;
+    // A sleep finer than a millisecond, for waits on the wire.
+    virtual void sleepNanoseconds(std::int64_t nanoseconds) = 0;
     // A zero-length sleep: gives up the rest of the time slice.
     virtual void yield() = 0;
 

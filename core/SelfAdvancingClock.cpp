@@ -35,6 +35,10 @@ void SelfAdvancingClock::sleep(int milliseconds) {
     now += std::int64_t{milliseconds} * nsPerMs;
 }
 
+void SelfAdvancingClock::sleepNanoseconds(std::int64_t nanoseconds) {
+    now += nanoseconds;
+}
+
 void SelfAdvancingClock::yield() {
     now += steps.perYieldNs;
 }

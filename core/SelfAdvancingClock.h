@@ -18,6 +18,7 @@ class SelfAdvancingClock : public Clock {
     TimeOfDay timeOfDay() override;
     std::int64_t nanoseconds() override;
     void sleep(int milliseconds) override;
+    void sleepNanoseconds(std::int64_t nanoseconds) override;
     void yield() override;
 
     // Moves the clock without a reading, for tests that need a gap.

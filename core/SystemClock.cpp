@@ -18,6 +18,10 @@ void SystemClock::sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void SystemClock::sleepNanoseconds(std::int64_t nanoseconds) {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+}
+
 void SystemClock::yield() {
     std::this_thread::yield();
 }

@@ -10,6 +10,7 @@ class SystemClock : public Clock {
     TimeOfDay timeOfDay() override;
     std::int64_t nanoseconds() override;
     void sleep(int milliseconds) override;
+    void sleepNanoseconds(std::int64_t nanoseconds) override;
     void yield() override;
 
   private:

@@ -30,6 +30,10 @@ class BridgeChannel {
     virtual DriverStatus setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) = 0;
     virtual DriverStatus setLatencyTimer(std::uint8_t milliseconds) = 0;
     virtual DriverStatus setBitMode(std::uint8_t mask, std::uint8_t mode) = 0;
+    // Returns once received bytes are waiting to be read, or when the time is
+    // up, whichever comes first: the driver's receive notification, so that a
+    // polling loop can sleep instead of asking again and again.
+    virtual DriverStatus waitForReceive(std::uint32_t timeoutUs) = 0;
     // Releases the channel; the object is destroyed right after, whatever the status.
     virtual DriverStatus close() = 0;
 };

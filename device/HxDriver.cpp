@@ -143,3 +143,8 @@ DriverStatus HX_SetBitMode(HxHandle handle, std::uint8_t mask, std::uint8_t mode
     return onChannel(handle,
                      [&](BridgeChannel& channel) { return channel.setBitMode(mask, mode); });
 }
+
+DriverStatus WaitForReceive(HxHandle handle, std::uint32_t timeoutUs) {
+    return onChannel(handle,
+                     [&](BridgeChannel& channel) { return channel.waitForReceive(timeoutUs); });
+}

@@ -34,3 +34,8 @@ DriverStatus HX_SetTimeouts(HxHandle handle, std::uint32_t readTimeoutMs,
                             std::uint32_t writeTimeoutMs);
 DriverStatus HX_SetLatencyTimer(HxHandle handle, std::uint8_t milliseconds);
 DriverStatus HX_SetBitMode(HxHandle handle, std::uint8_t mask, std::uint8_t mode);
+
+// Not one of the library's calls but its receive notification as the
+// program uses it: returns once the driver reports received bytes on the
+// handle, or after timeoutUs microseconds.
+DriverStatus WaitForReceive(HxHandle handle, std::uint32_t timeoutUs);

@@ -8,6 +8,7 @@
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "HxDriver.h"
+#include "IdleWait.h"
 
 namespace {
 constexpr std::uint8_t SyncRequest = 0xFF;
@@ -97,7 +98,7 @@ std::optional<std::uint8_t> BootLink::AwaitBootAnswer(HxHandle handle) {
         if (clock.milliseconds() >= deadline) {
             return std::nullopt;
         }
-        clock.yield();
+        WaitAfterIdlePass(handle);
     }
 }
 
@@ -111,7 +112,7 @@ void BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) 
     if (bytesRead > 0) {
         lastReceived = link.ReadBufferA[bytesRead - 1];
     } else {
-        clock.yield();
+        WaitAfterIdlePass(handle);
     }
     QCoreApplication::processEvents();
 }

@@ -98,6 +98,10 @@ void EvalBoard::advanceTo(std::int64_t now) {
     updateWire();
 }
 
+std::int64_t EvalBoard::nextEventNs() const {
+    return std::min(hostToChip.arrival(), chipToHost.arrival());
+}
+
 void EvalBoard::deliverToChip() {
     hostToChip.arrived();
     SimChannel& a = channel(ChannelId::A);
@@ -117,7 +121,7 @@ void EvalBoard::deliverToHost() {
     SimChannel& a = channel(ChannelId::A);
     const std::uint32_t senderRate = chip.baudRate();
     const std::uint8_t sent = chip.takeByteToSend();
-    a.deliver(wire::received(sent, senderRate, a.settings.baudRate));
+    a.deliver(wire::received(sent, senderRate, a.settings.baudRate), simTime);
 }
 
 std::uint32_t EvalBoard::accept(ChannelId id, const std::uint8_t* bytes, std::uint32_t count) {

@@ -48,6 +48,7 @@ class EvalBoard : public SimBoard {
 
   protected:
     void advanceTo(std::int64_t now) override;
+    std::int64_t nextEventNs() const override;
     std::uint32_t accept(ChannelId id, const std::uint8_t* bytes, std::uint32_t count) override;
     std::uint32_t modemLines(ChannelId id) override;
     void changed(ChannelId id) override;

@@ -22,7 +22,11 @@ DriverStatus SimBoard::usable(ChannelId id) const {
 }
 
 void SimBoard::advance() {
-    advanceTo(clock.nanoseconds());
+    const std::int64_t now = clock.nanoseconds();
+    advanceTo(now);
+    for (SimChannel& ch : channels) {
+        ch.reportArrivals(now);
+    }
 }
 
 void SimBoard::clearRecords() {
@@ -72,13 +76,6 @@ DriverStatus SimBoard::close(ChannelId id) {
     return status;
 }
 
-std::uint32_t SimBoard::takeFromQueue(SimChannel& ch, std::uint8_t* buffer, std::uint32_t count) {
-    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(count, ch.receiveQueue.size()));
-    std::copy_n(ch.receiveQueue.begin(), n, buffer);
-    ch.receiveQueue.erase(ch.receiveQueue.begin(), ch.receiveQueue.begin() + n);
-    return n;
-}
-
 DriverStatus SimBoard::read(ChannelId id, std::uint8_t* buffer, std::uint32_t count,
                             std::uint32_t& bytesRead) {
     bytesRead = 0;
@@ -89,11 +86,11 @@ DriverStatus SimBoard::read(ChannelId id, std::uint8_t* buffer, std::uint32_t co
     SimChannel& ch = channel(id);
     const std::int64_t deadline =
         clock.nanoseconds() + std::int64_t{ch.settings.readTimeoutMs} * nsPerMs;
-    while (ch.receiveQueue.size() < count && clock.nanoseconds() < deadline) {
+    while (ch.readable() < count && clock.nanoseconds() < deadline) {
         waitForWire(id);
         advance();
     }
-    bytesRead = takeFromQueue(ch, buffer, count);
+    bytesRead = ch.take(buffer, count);
     // Room in the queue may let a paused sender go on.
     changed(id);
     return hx::Ok;
@@ -145,8 +142,27 @@ DriverStatus SimBoard::queueStatus(ChannelId id, std::uint32_t& waiting) {
         return status;
     }
     advance();
-    waiting = static_cast<std::uint32_t>(channel(id).receiveQueue.size());
+    waiting = static_cast<std::uint32_t>(channel(id).readable());
     return hx::Ok;
+}
+
+DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
+    if (const DriverStatus status = usable(id); status != hx::Ok) {
+        return status;
+    }
+    const std::int64_t deadline = clock.nanoseconds() + std::int64_t{timeoutUs} * 1000;
+    for (;;) {
+        advance();
+        const std::int64_t now = clock.nanoseconds();
+        if (channel(id).readable() > 0 || now >= deadline) {
+            return hx::Ok;
+        }
+        clock.sleepNanoseconds(std::max<std::int64_t>(0, std::min(deadline, nextWakeNs()) - now));
+    }
+}
+
+std::int64_t SimBoard::nextWakeNs() const {
+    return std::min({nextEventNs(), channels[0].nextReportNs(), channels[1].nextReportNs()});
 }
 
 DriverStatus SimBoard::modemStatus(ChannelId id, std::uint32_t& status) {

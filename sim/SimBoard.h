@@ -27,8 +27,11 @@
 // - a write returns once its bytes are in the channel's transmit buffer, or
 //   short with the count accepted when the write time-out (5 s when none was
 //   set) has passed first; a test can make the next write accept N bytes;
-// - received bytes are readable as soon as they arrive: the latency timer
-//   and the event character are kept but delay nothing;
+// - received bytes become readable at the next USB microframe (125 us) after
+//   they arrive; the latency timer and the event character are kept but
+//   delay nothing;
+// - a wait for received bytes sleeps on the clock from one event of the
+//   board to the next until the channel has readable bytes or time is up;
 // - a receive queue holds 256 KiB unless a test sets another capacity; bytes
 //   that find it full are dropped and counted as overruns.
 class SimBoard {
@@ -67,6 +70,7 @@ class SimBoard {
     DriverStatus setTimeouts(ChannelId id, std::uint32_t readMs, std::uint32_t writeMs);
     DriverStatus setLatencyTimer(ChannelId id, std::uint8_t milliseconds);
     DriverStatus setBitMode(ChannelId id, std::uint8_t mask, std::uint8_t mode);
+    DriverStatus waitForReceive(ChannelId id, std::uint32_t timeoutUs);
 
     // --- Test interface ---
     void unplug() { plugged = false; }
@@ -98,6 +102,8 @@ class SimBoard {
 
     // Moves every byte whose wire time ends by now.
     virtual void advanceTo(std::int64_t now) = 0;
+    // When the board's next byte arrives or its next step begins.
+    virtual std::int64_t nextEventNs() const = 0;
     // Takes up to count written bytes; what it returns is accepted.
     virtual std::uint32_t accept(ChannelId id, const std::uint8_t* bytes, std::uint32_t count) = 0;
     virtual std::uint32_t modemLines(ChannelId id) = 0;
@@ -111,7 +117,7 @@ class SimBoard {
   private:
     DriverStatus usable(ChannelId id) const;
     void waitForWire(ChannelId id);
-    std::uint32_t takeFromQueue(SimChannel& ch, std::uint8_t* buffer, std::uint32_t count);
+    std::int64_t nextWakeNs() const;
     template <typename Change>
     DriverStatus change(ChannelId id, Change&& apply);
 

@@ -43,10 +43,15 @@ struct BitModeCall {
 
 // One channel of the bridge, seen from the board: its settings, its bounded
 // receive queue, its small transmit buffer, and what tests look at.
+//
+// Received bytes reach the computer in USB transfers, one per 125 us
+// microframe: a byte that arrived from the wire becomes readable at the
+// first microframe boundary after its arrival, with every byte before it.
 class SimChannel {
   public:
     static constexpr std::size_t defaultReceiveCapacity = 256 * 1024;
     static constexpr std::size_t transmitCapacity = 4096;
+    static constexpr std::int64_t microframeNs = 125'000;
 
     bool open = false;
     ChannelSettings settings;
@@ -56,9 +61,16 @@ class SimChannel {
     void reopen();
     void shut();
 
-    // A byte that arrived whole from the wire; dropped and counted when the
-    // queue is full or the channel is closed.
-    void deliver(std::uint8_t byte);
+    // A byte that arrived whole from the wire at the given time; dropped and
+    // counted when the queue is full or the channel is closed.
+    void deliver(std::uint8_t byte, std::int64_t atNs);
+    // Makes readable what arrived before the latest microframe boundary.
+    void reportArrivals(std::int64_t nowNs);
+    // The bytes the computer can read now: the front of the receive queue.
+    std::size_t readable() const { return reported; }
+    std::uint32_t take(std::uint8_t* buffer, std::uint32_t count);
+    // When bytes that have arrived but are not yet readable become readable.
+    std::int64_t nextReportNs() const;
     bool receiveQueueFull() const { return receiveQueue.size() >= receiveCapacity; }
     std::size_t transmitRoom() const { return transmitCapacity - transmitBuffer.size(); }
 
@@ -72,4 +84,10 @@ class SimChannel {
     DriverStatus refuseOpenStatus = hx::Ok;
     // The next write accepts at most this many bytes (-1: no limit).
     std::int64_t shortWriteLimit = -1;
+
+  private:
+    void forgetReceived();
+
+    std::size_t reported = 0;
+    std::int64_t reportedFrame = 0;
 };

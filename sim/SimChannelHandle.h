@@ -49,6 +49,9 @@ class SimChannelHandle : public BridgeChannel {
     DriverStatus setBitMode(std::uint8_t mask, std::uint8_t mode) override {
         return board->setBitMode(id, mask, mode);
     }
+    DriverStatus waitForReceive(std::uint32_t timeoutUs) override {
+        return board->waitForReceive(id, timeoutUs);
+    }
     DriverStatus close() override { return board->close(id); }
 
   private:

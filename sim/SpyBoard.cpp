@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "Wire.h"
+#include "WireLeg.h"
 
 namespace {
 constexpr std::int64_t nsPerMs = 1'000'000;
@@ -71,7 +72,8 @@ void SpyBoard::finishCurrent() {
     // A listening channel hears the link at the link's rate, read at its own.
     SimChannel& listener =
         channel(current.kind == SpyStep::Kind::ChipSends ? ChannelId::A : ChannelId::B);
-    listener.deliver(wire::received(current.bytes[byteIndex], rate, listener.settings.baudRate));
+    listener.deliver(wire::received(current.bytes[byteIndex], rate, listener.settings.baudRate),
+                     currentEnd());
     if (++byteIndex == current.bytes.size()) {
         moveToNextStep();
     }
@@ -95,6 +97,10 @@ void SpyBoard::advanceTo(std::int64_t now) {
         finishCurrent();
         stepStart = end;
     }
+}
+
+std::int64_t SpyBoard::nextEventNs() const {
+    return script.empty() || !hasDuration() ? WireLeg::never : currentEnd();
 }
 
 std::uint32_t SpyBoard::accept(ChannelId, const std::uint8_t*, std::uint32_t count) {

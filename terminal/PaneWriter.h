@@ -9,7 +9,7 @@ class QPlainTextEdit;
 
 // The one way lines get into a terminal pane. At link speed a pane cannot
 // take one insertion per line, so whole lines are queued and inserted
-// together: when about 20 ms have passed since the last insertion, when the
+// together: when about 50 ms have passed since the last insertion, when the
 // producer asks for it, and before the pane is cleared. The order of lines in
 // the pane is always the order in which they were queued.
 //
@@ -18,7 +18,7 @@ class QPlainTextEdit;
 // carriage return shows as one line whatever batch it was inserted with.
 class PaneWriter {
   public:
-    static constexpr std::int64_t InsertionIntervalMs = 20;
+    static constexpr std::int64_t InsertionIntervalMs = 50;
 
     static constexpr int Unbounded = 0;
 

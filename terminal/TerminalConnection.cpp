@@ -10,6 +10,7 @@
 #include "Clock.h"
 #include "ControlGroups.h"
 #include "DeviceLink.h"
+#include "IdleWait.h"
 #include "ModeFlags.h"
 #include "TerminalDisplay.h"
 
@@ -74,32 +75,37 @@ bool TerminalConnection::openChannelA() {
 }
 
 void TerminalConnection::receiveLoop() {
+    DeviceLink& link = services.link;
     do {
-        ReceivePass();
+        const std::uint32_t shown = ReceivePass();
         services.display.flushIfDue();
         QCoreApplication::processEvents();
+        if (shown == 0 && !services.flags.TerminalStop && link.ChannelAOpen) {
+            WaitAfterIdlePass(link.HandleA);
+        }
     } while (!services.flags.TerminalStop);
     services.display.flush();
 }
 
-void TerminalConnection::ReceivePass() {
+std::uint32_t TerminalConnection::ReceivePass() {
     DeviceLink& link = services.link;
     // A handler run between two passes (Close, the window's closing) may have
     // closed channel A already: its handle must not be asked again.
     if (services.flags.TerminalStop || !link.ChannelAOpen) {
-        return;
+        return 0;
     }
     if (link.FetchQueueStatus() != hx::Ok) {
         services.flags.TerminalStop = true;
-        return;
+        return 0;
     }
     if (link.RxQueueCount == 0) {
-        return;
+        return 0;
     }
     const std::uint32_t count = link.ReadToBufferA(link.RxQueueCount);
     for (std::uint32_t i = 0; i < count; ++i) {
         services.display.ShowTerminalByte(link.ReadBufferA[i]);
     }
+    return count;
 }
 
 void TerminalConnection::close() {

@@ -72,7 +72,8 @@ class TerminalConnection {
 
     void SetupTerminalPort(std::uint32_t baudRate);
     void ChangeTerminalBaud(std::uint32_t baudRate);
-    void ReceivePass();
+    // One pass of the receive loop; the number of bytes it showed.
+    std::uint32_t ReceivePass();
 
   private:
     void driveChipLines(const std::function<void()>& pattern);

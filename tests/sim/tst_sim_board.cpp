@@ -57,6 +57,9 @@ class SimBoardTest : public QObject {
     void unreadEchoStallsTheWriterWithNothingLost();
 
     void largeWriteTakesItsWireTime();
+    void receivedBytesBecomeReadableAtTheNextMicroframe_data();
+    void receivedBytesBecomeReadableAtTheNextMicroframe();
+    void waitForReceiveSleepsUntilTheAnswerOrTheTimeout();
     void stalledWriteReturnsShortAfterTheTimeout_data();
     void stalledWriteReturnsShortAfterTheTimeout();
     void shortWriteFaultAcceptsOnlyTheGivenCount();
@@ -453,6 +456,51 @@ void SimBoardTest::largeWriteTakesItsWireTime() {
     QVERIFY2(elapsed >= wireTime, qPrintable(QString::number(elapsed)));
     QVERIFY2(elapsed < wireTime + 50'000'000, qPrintable(QString::number(elapsed)));
     QCOMPARE(rig->eval().writes(ChannelId::A).back(), data);
+}
+
+void SimBoardTest::receivedBytesBecomeReadableAtTheNextMicroframe_data() {
+    QTest::addColumn<std::int64_t>("arrivalNs");
+    QTest::addColumn<std::int64_t>("nowNs");
+    QTest::addColumn<int>("readable");
+    constexpr std::int64_t frame = SimChannel::microframeNs;
+    QTest::newRow("same microframe") << frame + 10 << 2 * frame - 1 << 0;
+    QTest::newRow("next boundary") << frame + 10 << 2 * frame << 1;
+    QTest::newRow("on a boundary") << 2 * frame << 2 * frame << 0;
+    QTest::newRow("much later") << frame << 9 * frame << 1;
+}
+
+void SimBoardTest::receivedBytesBecomeReadableAtTheNextMicroframe() {
+    QFETCH(std::int64_t, arrivalNs);
+    QFETCH(std::int64_t, nowNs);
+    QFETCH(int, readable);
+    SimChannel channel;
+    channel.reopen();
+    channel.deliver(0x41, arrivalNs);
+    channel.reportArrivals(nowNs);
+    QCOMPARE(static_cast<int>(channel.readable()), readable);
+}
+
+// The wait of an idle polling loop: it ends when the answer is readable, or
+// when its time is up with nothing to read.
+void SimBoardTest::waitForReceiveSleepsUntilTheAnswerOrTheTimeout() {
+    openBoth();
+    SimRig::runChip(b);
+    QCOMPARE(rig->collect(a, 100), signOn);
+
+    std::int64_t before = rig->clock.peekNanoseconds();
+    QCOMPARE(WaitForReceive(a, 50'000), hx::Ok);
+    QVERIFY(rig->clock.peekNanoseconds() - before >= 50'000'000);
+    QCOMPARE(SimRig::readWaiting(a), QByteArray());
+
+    SimRig::send(a, "FWV\r");
+    before = rig->clock.peekNanoseconds();
+    QCOMPARE(WaitForReceive(a, 50'000), hx::Ok);
+    const std::int64_t waited = rig->clock.peekNanoseconds() - before;
+    // The command's last byte reaches the chip after 4 byte times at 9600
+    // baud; the first answer byte one byte time later.
+    QVERIFY2(waited >= 4 * wire::byteTimeNs(9600), qPrintable(QString::number(waited)));
+    QVERIFY2(waited < 7 * wire::byteTimeNs(9600), qPrintable(QString::number(waited)));
+    QVERIFY(!SimRig::readWaiting(a).isEmpty());
 }
 
 void SimBoardTest::stalledWriteReturnsShortAfterTheTimeout_data() {

@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "PaneWriter.h"
 #include "SelfAdvancingClock.h"
 #include "TerminalDisplay.h"
 
@@ -241,7 +242,8 @@ void DisplayTest::messagesAndDataLinesKeepTheirOrder() {
 }
 
 void DisplayTest::linesAreBatchedUntilTheIntervalHasPassed() {
-    clock->advance(30'000'000);
+    const std::int64_t intervalNs = PaneWriter::InsertionIntervalMs * 1'000'000;
+    clock->advance(intervalNs * 3 / 2);
     // Nothing inserted for longer than the interval: the first line goes at once.
     show("1\r");
     QCOMPARE(paneLines(*hexPane).size(), 1);
@@ -250,7 +252,7 @@ void DisplayTest::linesAreBatchedUntilTheIntervalHasPassed() {
     QCOMPARE(paneLines(*hexPane).size(), 1);
     QCOMPARE(paneLines(*asciiPane), QStringList{"1"});
 
-    clock->advance(25'000'000);
+    clock->advance(intervalNs * 5 / 4);
     display->flushIfDue();
     QCOMPARE(paneLines(*hexPane), (QStringList{"31 0D ", "32 0D ", "33 0D "}));
     QCOMPARE(paneLines(*asciiPane), (QStringList{"1", "2", "3"}));

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "HxTypes.h"
+
+// At most this long a polling loop sleeps after a pass that found nothing.
+// Received bytes end the wait at once; only keys, clicks and repaints wait
+// it out, and 4 ms is well below what a user notices. Measured on the
+// simulated board, a 1 ms wait still cost 3 % of a core while idle.
+constexpr std::uint32_t IdleWaitUs = 4000;
+
+// The pause of every polling loop after a pass that found nothing waiting on
+// the handle: sleeps until the driver reports received bytes or the idle
+// wait is over, so that a loop with nothing to do costs next to no processor
+// time. A pass that found data goes straight on without it.
+void WaitAfterIdlePass(HxHandle handle);
