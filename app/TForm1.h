@@ -90,10 +90,6 @@ class TForm1 : public QWidget, public ControlGroups {
     // The ASCII pane's key handler (Form1Keyboard.cpp).
     void Memo2KeyPress(char& key);
 
-    // Disk Transfer and Slave File I/O handlers (Form1Transfer.cpp).
-
-    // Spy Mode handlers (Form1Spy.cpp).
-
   protected:
     void closeEvent(QCloseEvent* event) override;
 

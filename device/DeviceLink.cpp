@@ -150,6 +150,16 @@ DriverStatus DeviceLink::FlushBufferB(std::int32_t count, std::uint32_t& written
     return flush(HandleB, WriteBufferB, WriteCountB, count, written);
 }
 
+DriverStatus DeviceLink::SendStagedA() {
+    std::uint32_t written = 0;
+    return FlushBufferA(HandleA, WriteCountA, written);
+}
+
+DriverStatus DeviceLink::SendStagedB() {
+    std::uint32_t written = 0;
+    return FlushBufferB(WriteCountB, written);
+}
+
 void DeviceLink::CloseChannelA() {
     if (ChannelAOpen) {
         CurrentHandle = HandleA;

@@ -80,6 +80,13 @@ class DeviceLink {
     void PutByteB(std::uint8_t b);
     DriverStatus FlushBufferA(HxHandle handle, std::int32_t count, std::uint32_t& written);
     DriverStatus FlushBufferB(std::int32_t count, std::uint32_t& written);
+    // Everything staged for the channel in one write to its handle: 0 when
+    // all of it went out, else 10 with the rest still staged.
+    DriverStatus SendStagedA();
+    DriverStatus SendStagedB();
+    // Forgets what is staged for the channel without sending it.
+    void DropStagedA() { WriteCountA = 0; }
+    void DropStagedB() { WriteCountB = 0; }
 
     // --- Channel selection and closing ---
     void SelectChannelA() { CurrentHandle = HandleA; }

@@ -134,6 +134,6 @@ DriverStatus BootLink::send(HxHandle handle, const std::uint8_t* bytes, std::uin
     const DriverStatus status = link.FlushBufferA(handle, link.WriteCountA, written);
     // Each write is one message of the boot protocol; a remainder sent later
     // in front of the next message would be read as a different command.
-    link.WriteCountA = 0;
+    link.DropStagedA();
     return status;
 }

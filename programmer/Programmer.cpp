@@ -123,7 +123,7 @@ bool Programmer::openChannel(const QString& name, HxHandle& handle, bool& isOpen
 bool Programmer::setUpBootLink() {
     // Nothing left staged by an earlier exchange may go out in front of the
     // boot protocol.
-    link.WriteCountA = 0;
+    link.DropStagedA();
     const HxHandle handleA = link.HandleA;
     return controlLines.EnterBootLoader() == hx::Ok &&
            bootLink.ConfigureBootLink(handleA, BootLink::SlowBootRate) == hx::Ok &&

@@ -176,7 +176,7 @@ void TerminalConnection::ChangeTerminalBaud(std::uint32_t baudRate) {
         stageShown(b);
     }
     stageShown(CarriageReturn);
-    sendStaged();
+    services.link.SendStagedA();
     services.clock.sleep(BaudChangePauseMs);
     applyLineSettings(baudRate);
 }
@@ -231,11 +231,11 @@ void TerminalConnection::suspend() {
         log(QStringLiteral("ERROR : Port must be open"));
         return;
     }
-    services.link.WriteCountA = 0;
+    services.link.DropStagedA();
     for (std::uint8_t b : SuspendCommand) {
         stageShown(b);
     }
-    sendStaged();
+    services.link.SendStagedA();
     controls.Button4.setEnabled(true);
     controls.RadioButton7.setEnabled(false);
     services.refreshStatus();
@@ -246,9 +246,9 @@ void TerminalConnection::resume() {
         log(QStringLiteral("ERROR : Port must be open"));
         return;
     }
-    services.link.WriteCountA = 0;
+    services.link.DropStagedA();
     stageShown(CarriageReturn);
-    sendStaged();
+    services.link.SendStagedA();
     controls.RadioButton7.setEnabled(true);
     controls.Button4.setEnabled(false);
     controls.RadioButton2.setChecked(true);
@@ -311,11 +311,6 @@ void TerminalConnection::openChannelB() {
 void TerminalConnection::stageShown(std::uint8_t b) {
     services.link.PutByteA(b);
     services.display.ShowTerminalByte(b);
-}
-
-void TerminalConnection::sendStaged() {
-    std::uint32_t written = 0;
-    services.link.FlushBufferA(services.link.HandleA, services.link.WriteCountA, written);
 }
 
 void TerminalConnection::log(const QString& text) {

@@ -86,7 +86,6 @@ class TerminalConnection {
     void receiveLoop();
     void applyLineSettings(std::uint32_t baudRate);
     void stageShown(std::uint8_t b);
-    void sendStaged();
     void driveChannelA(DriverStatus (DeviceLink::*line)());
     void log(const QString& text);
 

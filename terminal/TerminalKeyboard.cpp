@@ -67,8 +67,7 @@ void TerminalKeyboard::stageKey(char key) {
 }
 
 void TerminalKeyboard::sendStaged() {
-    std::uint32_t written = 0;
-    link.FlushBufferA(link.HandleA, link.WriteCountA, written);
+    link.SendStagedA();
     PushLineHistory(TypedLine);
 }
 

@@ -53,10 +53,9 @@ void ControlLines::setBitMode() {
 
 DriverStatus ControlLines::writePattern(std::uint8_t pattern) {
     link.PutByteB(pattern);
-    std::uint32_t written = 0;
-    const DriverStatus status = link.FlushBufferB(link.WriteCountB, written);
+    const DriverStatus status = link.SendStagedB();
     // A line state that did not go out is dropped: sent late, in front of
     // the next pattern, it would pulse the chip's lines out of order.
-    link.WriteCountB = 0;
+    link.DropStagedB();
     return status;
 }
