@@ -82,6 +82,11 @@ void TForm1::connectKeyboardHandlers() {
     ui->Memo2->installEventFilter(memo2KeyFilter.get());
 }
 
+// While a transfer runs, channel A carries its commands and data only: a
+// typed key would land in the middle of them.
 void TForm1::Memo2KeyPress(char& key) {
+    if (modeFlags.TransferBusy) {
+        return;
+    }
     terminalKeyboard->Memo2KeyPress(key);
 }

@@ -7,11 +7,14 @@
 
 #include "DeviceLink.h"
 #include "Dialogs.h"
+#include "DiskTransfer.h"
 #include "Form1Ui.h"
 #include "Programmer.h"
+#include "SlaveFileIo.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
+#include "TransferChannel.h"
 
 TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent),
@@ -30,6 +33,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     connectProgrammerHandlers();
     connectKeyboardHandlers();
     connectTerminalHandlers();
+    connectTransferHandlers();
     FormCreate();
 }
 

@@ -16,6 +16,9 @@ class Programmer;
 class TerminalConnection;
 class TerminalDisplay;
 class TerminalKeyboard;
+class TransferChannel;
+class DiskTransfer;
+class SlaveFileIo;
 
 namespace Ui {
 class Form1;
@@ -90,6 +93,13 @@ class TForm1 : public QWidget, public ControlGroups {
     // The ASCII pane's key handler (Form1Keyboard.cpp).
     void Memo2KeyPress(char& key);
 
+    // Disk Transfer and Slave File I/O handlers (Form1Transfer.cpp).
+    void Button5Click();
+    void Button8Click();
+    void Button9Click();
+    void Button13Click();
+    void Button14Click();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -100,6 +110,7 @@ class TForm1 : public QWidget, public ControlGroups {
     // Before the terminal connection: it shows its bytes in the display.
     void connectKeyboardHandlers();
     void connectTerminalHandlers();
+    void connectTransferHandlers();
     void substituteWindowFont();
     void applyPaneFonts();
     void pageShown(int index);
@@ -121,5 +132,8 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<TerminalDisplay> terminalDisplay;
     std::unique_ptr<TerminalKeyboard> terminalKeyboard;
     std::unique_ptr<TerminalConnection> terminalConnection;
+    std::unique_ptr<TransferChannel> transferChannel;
+    std::unique_ptr<DiskTransfer> diskTransfer;
+    std::unique_ptr<SlaveFileIo> slaveFileIo;
     std::unique_ptr<QObject> memo2KeyFilter;
 };

@@ -8,4 +8,7 @@ struct ModeFlags {
     bool SpyOpen = false;
     bool TerminalStop = false;
     bool SpyStop = false;
+    // A disk transfer or slave file operation is running inside the
+    // terminal's loop: typed keys are not sent meanwhile.
+    bool TransferBusy = false;
 };

@@ -1,0 +1,185 @@
+#include "SlaveFileIo.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "Dialogs.h"
+#include "ModeFlags.h"
+#include "TerminalDisplay.h"
+#include "TransferChannel.h"
+#include "TransferSession.h"
+
+namespace {
+const QString SendFilter = QStringLiteral("*.*|*.*");
+constexpr std::int32_t MillisecondsPerDay = 86'400'000;
+}  // namespace
+
+SlaveFileIo::SlaveFileIo(Services services, SlaveFileControls controls)
+    : services(std::move(services)), controls(controls) {}
+
+void SlaveFileIo::log(const QString& text) {
+    services.display.TerminalLog(text);
+}
+
+// The page's buttons are on whenever a board is chosen; without the
+// terminal's open channel there is nothing to send on or receive from.
+bool SlaveFileIo::terminalReady() {
+    if (!services.flags.TerminalOpen || !services.link.ChannelAOpen) {
+        log(QStringLiteral(
+            "ERROR : Slave File I/O works over the open terminal: press Open first"));
+        return false;
+    }
+    return true;
+}
+
+void SlaveFileIo::Button13Click() {
+    if (services.flags.TransferBusy) {
+        services.channel.requestCancel();
+        return;
+    }
+    if (!terminalReady()) {
+        return;
+    }
+    const QString path = services.dialogs.openFileName(SendFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    controls.Label23.setText(QStringLiteral("Sending ") + path);
+    bool sent = false;
+    {
+        TransferSession session(services.flags, services.link, services.channel,
+                                services.terminalControls, controls.Button13,
+                                QString::fromLatin1(CancelCaption));
+        sent = SlaveSendFile(path);
+    }
+    controls.Label23.setText(sent ? QStringLiteral("Done") : QStringLiteral("Failed"));
+}
+
+void SlaveFileIo::Button14Click() {
+    if (controls.Button14.text() != QLatin1String(ReceiveCaption)) {
+        SlaveStop = true;
+        return;
+    }
+    if (!terminalReady()) {
+        return;
+    }
+    const QString path = services.dialogs.saveFileName(QString());
+    if (path.isEmpty()) {
+        return;
+    }
+    SlaveStop = false;
+    bool received = false;
+    {
+        TransferSession session(services.flags, services.link, services.channel,
+                                services.terminalControls, controls.Button14,
+                                QString::fromLatin1(CloseCaption));
+        controls.Label23.setText(QStringLiteral("Receiving ") + path);
+        received = SlaveReceiveFile(path);
+    }
+    controls.Label23.setText(received ? QStringLiteral("Done") : QStringLiteral("Failed"));
+}
+
+bool SlaveFileIo::SlaveSendFile(const QString& path) {
+    TransferChannel& channel = services.channel;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        log(QStringLiteral("ERROR : cannot read %1 (%2): nothing was sent")
+                .arg(path, file.errorString()));
+        return false;
+    }
+    const std::uint64_t size = static_cast<std::uint64_t>(file.size());
+    std::uint64_t sent = 0;
+    controls.ProgressBar2.setValue(0);
+    const TimeOfDay start = services.clock.timeOfDay();
+    const auto failed = [&](const QString& why) {
+        log(QStringLiteral("ERROR : %1 after %2 of %3 bytes of %4")
+                .arg(why)
+                .arg(sent)
+                .arg(size)
+                .arg(path));
+        controls.ProgressBar2.setValue(0);
+        return false;
+    };
+    for (;;) {
+        if (channel.cancelled()) {
+            return failed(QStringLiteral("the send was cancelled"));
+        }
+        const qint64 read = file.read(reinterpret_cast<char*>(channel.TransferBuffer.data()),
+                                      TransferChannel::TransferBufferSize);
+        if (read < 0) {
+            return failed(QStringLiteral("cannot read the file (%1)").arg(file.errorString()));
+        }
+        if (read > 0) {
+            if (!channel.sendData(static_cast<std::uint32_t>(read))) {
+                return failed(QStringLiteral("Tarvik stopped taking data"));
+            }
+            sent += static_cast<std::uint64_t>(read);
+        }
+        // An empty file is sent whole at once.
+        controls.ProgressBar2.setValue(size == 0 ? 100 : static_cast<int>(sent * 100 / size));
+        channel.keepWindowAlive();
+        if (read == 0) {
+            break;
+        }
+    }
+    controls.ProgressBar2.setValue(0);
+    std::int32_t elapsed = ElapsedMilliseconds(services.clock.timeOfDay(), start);
+    // A send running across midnight: the time of day starts again at 0.
+    if (elapsed < 0) {
+        elapsed += MillisecondsPerDay;
+    }
+    showThroughput(size, elapsed);
+    return true;
+}
+
+// A send within one millisecond is counted as taking one.
+void SlaveFileIo::showThroughput(std::uint64_t bytes, std::int32_t elapsedMs) {
+    const std::uint64_t milliseconds = elapsedMs > 0 ? static_cast<std::uint64_t>(elapsedMs) : 1;
+    controls.Label22.setText(QString::number(bytes * 1000 / milliseconds));
+}
+
+bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
+    DeviceLink& link = services.link;
+    TransferChannel& channel = services.channel;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
+                .arg(path, file.errorString()));
+        return false;
+    }
+    const QString lost = QStringLiteral(": nothing was saved to ") + path;
+    do {
+        if (channel.cancelled()) {
+            log(QStringLiteral("ERROR : the receive ended with the channel closed") + lost);
+            return false;
+        }
+        if (link.FetchQueueStatus() != hx::Ok) {
+            log(QStringLiteral("ERROR : the link failed") + lost);
+            return false;
+        }
+        const std::uint32_t waiting = link.RxQueueCount;
+        // The "Close File" click is handled here; what was waiting before it
+        // still goes into the file.
+        channel.keepWindowAlive();
+        if (waiting > 0) {
+            const std::uint32_t read = link.ReadToBufferA(waiting);
+            if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
+                log(QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) +
+                    lost);
+                return false;
+            }
+        } else {
+            channel.idle();
+        }
+    } while (!SlaveStop);
+    if (!file.commit()) {
+        log(QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) + lost);
+        return false;
+    }
+    return true;
+}

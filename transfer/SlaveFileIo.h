@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class Clock;
+class DeviceLink;
+class Dialogs;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+class TerminalDisplay;
+class TransferChannel;
+struct ModeFlags;
+
+// The "Slave File I/O" page's controls.
+struct SlaveFileControls {
+    QPushButton& Button13;
+    QPushButton& Button14;
+    QProgressBar& ProgressBar2;
+    QLabel& Label22;
+    QLabel& Label23;
+};
+
+// Raw file data over channel A, with no monitor command: "Send File" writes
+// a file's bytes unchanged and shows the throughput; "Rcv File" keeps every
+// byte that arrives until "Close File" and only then puts the file in place.
+// Both need the terminal open; while a send runs its button reads "Cancel".
+class SlaveFileIo {
+  public:
+    struct Services {
+        DeviceLink& link;
+        ModeFlags& flags;
+        TransferChannel& channel;
+        TerminalDisplay& display;
+        Dialogs& dialogs;
+        Clock& clock;
+        // Switched off while a send or receive runs.
+        std::vector<QWidget*> terminalControls;
+    };
+
+    static constexpr const char* ReceiveCaption = "Rcv File";
+    static constexpr const char* CloseCaption = "Close File";
+    static constexpr const char* CancelCaption = "Cancel";
+
+    SlaveFileIo(Services services, SlaveFileControls controls);
+
+    void Button13Click();
+    void Button14Click();
+    // Each returns whether the whole operation succeeded; a failure has been
+    // reported in the ASCII pane.
+    bool SlaveSendFile(const QString& path);
+    bool SlaveReceiveFile(const QString& path);
+
+    bool SlaveStop = false;
+
+  private:
+    bool terminalReady();
+    void showThroughput(std::uint64_t bytes, std::int32_t elapsedMs);
+    void log(const QString& text);
+
+    Services services;
+    SlaveFileControls controls;
+};

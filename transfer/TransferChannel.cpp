@@ -1,0 +1,195 @@
+#include "TransferChannel.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "Clock.h"
+#include "DeviceLink.h"
+#include "DirAnswer.h"
+#include "IdleWait.h"
+#include "ModeFlags.h"
+#include "MonitorAnswerText.h"
+#include "TerminalDisplay.h"
+
+namespace {
+constexpr std::uint8_t CarriageReturn = 0x0D;
+constexpr std::uint8_t Space = 0x20;
+constexpr std::int64_t BitsPerByte = 10;
+}  // namespace
+
+TransferChannel::TransferChannel(DeviceLink& link, TerminalDisplay& display, ModeFlags& flags,
+                                 Clock& clock)
+    : link(link), display(display), flags(flags), clock(clock) {}
+
+void TransferChannel::SendCommandByte(std::uint8_t b) {
+    link.PutByteA(b);
+    display.ShowTerminalByte(b);
+    link.SendStagedA();
+    // A byte the driver did not take must not go out in front of the data.
+    link.DropStagedA();
+}
+
+void TransferChannel::sendCommandLine(QByteArrayView word, QByteArrayView parameter) {
+    for (const char c : word) {
+        SendCommandByte(static_cast<std::uint8_t>(c));
+    }
+    SendCommandByte(Space);
+    for (const char c : parameter) {
+        SendCommandByte(static_cast<std::uint8_t>(c));
+    }
+    SendCommandByte(CarriageReturn);
+}
+
+QByteArray TransferChannel::countParameter(std::uint32_t count) {
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<char>((count >> (8 * (3 - i))) & 0xFF);
+    }
+    return bytes;
+}
+
+bool TransferChannel::cancelled() const {
+    return cancelRequested || flags.TerminalStop || !link.ChannelAOpen;
+}
+
+void TransferChannel::keepWindowAlive() {
+    const std::int64_t now = clock.milliseconds();
+    if (now - lastWindowEventsMs >= WindowEventIntervalMs) {
+        lastWindowEventsMs = now;
+        display.flushIfDue();
+        QCoreApplication::processEvents();
+    }
+}
+
+void TransferChannel::idle() {
+    WaitAfterIdlePass(link.HandleA);
+}
+
+bool TransferChannel::fetchWaiting(std::uint32_t& waiting) {
+    // The driver has shown its dialog; asking again would only repeat it.
+    if (link.FetchQueueStatus() != hx::Ok) {
+        return false;
+    }
+    waiting = link.RxQueueCount;
+    return true;
+}
+
+std::int64_t TransferChannel::deadlineFor(std::uint64_t bytes) {
+    const std::uint64_t rate = std::max<std::uint32_t>(link.BaudRate, 1);
+    const auto wireMs = static_cast<std::int64_t>(bytes * BitsPerByte * 1000 / rate);
+    return clock.milliseconds() + wireMs + WaitMarginMs;
+}
+
+// The loop every wait shares. take() handles one read and says whether the
+// wait is over; each read that brings bytes moves the deadline on.
+template <typename TakeRead>
+TransferEnd TransferChannel::readAnswer(std::uint64_t expected, TakeRead&& take) {
+    std::int64_t deadline = deadlineFor(expected);
+    for (;;) {
+        if (cancelled()) {
+            return TransferEnd::Cancelled;
+        }
+        std::uint32_t waiting = 0;
+        if (!fetchWaiting(waiting)) {
+            return TransferEnd::LinkFailed;
+        }
+        if (waiting > 0) {
+            const std::uint32_t count = link.ReadToBufferA(waiting);
+            if (take(count)) {
+                return TransferEnd::Done;
+            }
+            deadline = deadlineFor(expected);
+        } else if (clock.milliseconds() >= deadline) {
+            return TransferEnd::TimedOut;
+        } else {
+            idle();
+        }
+        keepWindowAlive();
+    }
+}
+
+TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
+    return readAnswer(AnswerLineBytes, [&](std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            display.ShowTerminalByte(link.ReadBufferA[i]);
+            answer.add(link.ReadBufferA[i]);
+        }
+        return count > 0 && link.ReadBufferA[count - 1] == CarriageReturn;
+    });
+}
+
+TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
+    if (answer.prompts() >= count) {
+        return TransferEnd::Done;
+    }
+    return readAnswer(AnswerLineBytes, [&](std::uint32_t read) {
+        for (std::uint32_t i = 0; i < read; ++i) {
+            display.ShowTerminalByte(link.ReadBufferA[i]);
+            answer.add(link.ReadBufferA[i]);
+        }
+        return answer.prompts() >= count;
+    });
+}
+
+TransferEnd TransferChannel::readDirAnswer(DirAnswerParser& parser) {
+    parser.start();
+    const TransferEnd end = readAnswer(AnswerLineBytes, [&](std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint8_t b = link.ReadBufferA[i];
+            // Shown only while it belongs to the answer's fields.
+            if (parser.feed(b)) {
+                display.ShowTerminalByte(b);
+            }
+        }
+        return parser.finished();
+    });
+    if (end == TransferEnd::Done) {
+        parser.finish();
+    }
+    return end;
+}
+
+TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& sink) {
+    received = 0;
+    if (count == 0) {
+        return TransferEnd::Done;
+    }
+    std::int64_t deadline = deadlineFor(count);
+    for (;;) {
+        if (cancelled()) {
+            return TransferEnd::Cancelled;
+        }
+        std::uint32_t waiting = 0;
+        if (!fetchWaiting(waiting)) {
+            return TransferEnd::LinkFailed;
+        }
+        if (waiting > 0) {
+            // Never more than the file still needs: the answer after it stays queued.
+            const auto asked =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(waiting, count - received));
+            const std::uint32_t read = link.ReadToBufferA(asked);
+            if (read > 0 && !sink(link.ReadBufferA.data(), read)) {
+                return TransferEnd::FileFailed;
+            }
+            received += read;
+            if (received == count) {
+                return TransferEnd::Done;
+            }
+            deadline = deadlineFor(count - received);
+        } else if (clock.milliseconds() >= deadline) {
+            return TransferEnd::TimedOut;
+        } else {
+            idle();
+        }
+        keepWindowAlive();
+    }
+}
+
+bool TransferChannel::sendData(std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        link.PutByteA(TransferBuffer[i]);
+    }
+    const bool complete = link.SendStagedA() == hx::Ok;
+    link.DropStagedA();
+    return complete;
+}

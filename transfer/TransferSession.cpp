@@ -1,0 +1,30 @@
+#include "TransferSession.h"
+
+#include <QPushButton>
+
+#include "DeviceLink.h"
+#include "ModeFlags.h"
+#include "TransferChannel.h"
+
+TransferSession::TransferSession(ModeFlags& flags, DeviceLink& link, TransferChannel& channel,
+                                 const std::vector<QWidget*>& terminalControls,
+                                 QPushButton& stopButton, const QString& stopCaption)
+    : flags(flags), stopButton(stopButton), restingCaption(stopButton.text()) {
+    flags.TransferBusy = true;
+    link.DropStagedA();
+    channel.clearCancel();
+    for (QWidget* control : terminalControls) {
+        savedStates.emplace_back(control, control->isEnabled());
+        control->setEnabled(false);
+    }
+    stopButton.setText(stopCaption);
+    stopButton.setEnabled(true);
+}
+
+TransferSession::~TransferSession() {
+    stopButton.setText(restingCaption);
+    for (const auto& [control, enabled] : savedStates) {
+        control->setEnabled(enabled);
+    }
+    flags.TransferBusy = false;
+}

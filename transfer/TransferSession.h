@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class QPushButton;
+class QWidget;
+class DeviceLink;
+class TransferChannel;
+struct ModeFlags;
+
+// What holds while one transfer runs, from its start to its end whatever
+// the outcome: the terminal's controls are off, so nothing can start a second
+// transfer, change the link or close the channel under it; the button that
+// started it is the one way to stop it and says so; typed keys are not sent.
+// Keys staged before the start are dropped: sent in front of the first
+// command, they would garble it.
+class TransferSession {
+  public:
+    TransferSession(ModeFlags& flags, DeviceLink& link, TransferChannel& channel,
+                    const std::vector<QWidget*>& terminalControls, QPushButton& stopButton,
+                    const QString& stopCaption);
+    ~TransferSession();
+    TransferSession(const TransferSession&) = delete;
+    TransferSession& operator=(const TransferSession&) = delete;
+
+  private:
+    ModeFlags& flags;
+    std::vector<std::pair<QWidget*, bool>> savedStates;
+    QPushButton& stopButton;
+    QString restingCaption;
+};
