@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QProxyStyle>
+#include <QTabBar>
 #include <algorithm>
 
 #include "DeviceLink.h"
@@ -28,6 +30,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     // system adds around it.
     resize(childrenRect().size());
     applyPaneFonts();
+    fitTabBars();
     collectControlGroups();
     connectWindowHandlers();
     connectProgrammerHandlers();
@@ -69,6 +72,70 @@ void TForm1::substituteWindowFont() {
         QFont::insertSubstitutions(face, {QStringLiteral("Liberation Sans"),
                                           QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
     }
+}
+
+namespace {
+
+// The window definition leaves a page control's tab bar little height: the
+// tallest control on a mode page, Panel3, ends 24 pixels above the bottom of
+// the page control, and the page's frame takes some of those. The style's own
+// tabs are taller.
+constexpr int TabHeight = 21;
+// The room beside a tab's caption. The Terminal Mode side panel leaves its
+// four tabs 207 pixels in all, so theirs is tight.
+constexpr int PageTabCaptionSpace = 12;
+constexpr int SidePanelTabCaptionSpace = 6;
+// The side panel's captions shrink no further than this to fit.
+constexpr qreal SmallestCaptionPointSize = 6.0;
+
+class CompactTabStyle : public QProxyStyle {
+  public:
+    CompactTabStyle(int captionSpace, QObject* owner) : captionSpace(captionSpace) {
+        setParent(owner);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace) {
+            return captionSpace;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize hint = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_TabBarTab) {
+            hint.setHeight(TabHeight);
+        }
+        return hint;
+    }
+
+  private:
+    int captionSpace;
+};
+
+// Sets the captions in the narrower cut of their face, and in smaller sizes
+// of it until all tabs share the width.
+void fitCaptionsToWidth(QTabBar* bar, int width) {
+    QFont caption = bar->font();
+    caption.setStretch(QFont::SemiCondensed);
+    bar->setFont(caption);
+    while (bar->sizeHint().width() > width && caption.pointSizeF() > SmallestCaptionPointSize) {
+        caption.setPointSizeF(caption.pointSizeF() - 0.5);
+        bar->setFont(caption);
+    }
+}
+
+}  // namespace
+
+// In the window's face the side panel's four captions need more than its
+// width; a bar that scrolled would hide a tab and cut off another's caption.
+void TForm1::fitTabBars() {
+    ui->PageControl1->tabBar()->setStyle(new CompactTabStyle(PageTabCaptionSpace, this));
+    QTabBar* sidePanelTabs = ui->PageControl2->tabBar();
+    sidePanelTabs->setStyle(new CompactTabStyle(SidePanelTabCaptionSpace, this));
+    fitCaptionsToWidth(sidePanelTabs, ui->Panel3->contentsRect().width());
 }
 
 void TForm1::applyPaneFonts() {

@@ -113,6 +113,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void connectTransferHandlers();
     void substituteWindowFont();
     void applyPaneFonts();
+    void fitTabBars();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
 
