@@ -1,0 +1,512 @@
+// Disk Transfer end to end: a user opens the terminal on the simulated board,
+// sends files to the chip's disk and fetches them back through every path;
+// the tests compare the bytes on both sides, the exact command lines on the
+// wire, and what the window says when a copy cannot be made.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "EvalBoard.h"
+#include "Form1Ui.h"
+#include "LoopSession.h"
+#include "WindowFixture.h"
+
+namespace {
+
+const QString FileName = QStringLiteral("ROUND.BIN");
+
+// Every byte value, CR and NUL among them, in an order that repeats rarely.
+QByteArray patterned(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 37 + i / 256) & 0xFF);
+    }
+    return bytes;
+}
+
+QByteArray diskBytes(EvalBoard& board, const QString& name) {
+    const auto bytes = board.disk().get(name.toStdString());
+    if (!bytes) {
+        return QByteArray("<missing>");
+    }
+    return QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                      static_cast<qsizetype>(bytes->size()));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray line(const char* word, const QByteArray& parameter) {
+    return QByteArray(word) + ' ' + parameter + '\r';
+}
+
+// A count as the monitor reads it: four bytes, most significant first.
+QByteArray count(std::uint32_t n) {
+    QByteArray bytes;
+    for (const int shift : {24, 16, 8, 0}) {
+        bytes.append(static_cast<char>((n >> shift) & 0xFF));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+class DiskTransferTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void roundTrips_data();
+    void roundTrips();
+    void sendWritesTheExactLines_data();
+    void sendWritesTheExactLines();
+    void receiveWritesTheExactLines_data();
+    void receiveWritesTheExactLines();
+    void onlyCommandBytesReachThePanes();
+
+    void failuresAreReportedAndLeaveNoFile_data();
+    void failuresAreReportedAndLeaveNoFile();
+    void badBlockSizesAreRefused_data();
+    void badBlockSizesAreRefused();
+    void cancelEndsTheCopyCleanly();
+
+  private:
+    // Opens the terminal at 3,000,000 baud, runs the steps, closes.
+    void inSession(const std::function<void(LoopSession&)>& steps);
+    void send(const QString& path, int blockSize);
+    void receive(const QString& path, bool rd, int blockSize);
+    QString local(const QString& relative);
+    // Channel A's writes since the last call, joined.
+    QByteArray written();
+    QStringList errorLines() const;
+
+    std::unique_ptr<WindowFixture> fixture;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::size_t writesSeen = 0;
+};
+
+void DiskTransferTest::init() {
+    fixture = std::make_unique<WindowFixture>();
+    QVERIFY(fixture->pickEvalBoard());
+    // Long enough at 3,000,000 baud for a test to step in while it arrives.
+    const QByteArray mid = patterned(200'000);
+    fixture->evalBoard().disk().put("MID.BIN", std::vector<std::uint8_t>(mid.begin(), mid.end()));
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("back")));
+    writesSeen = 0;
+}
+
+void DiskTransferTest::cleanup() {
+    fixture.reset();
+    dir.reset();
+}
+
+QString DiskTransferTest::local(const QString& relative) {
+    return dir->filePath(relative);
+}
+
+void DiskTransferTest::inSession(const std::function<void(LoopSession&)>& steps) {
+    Ui::Form1& f = fixture->form();
+    EvalBoard& board = fixture->evalBoard();
+    LoopSession session(f);
+    session.waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); })
+        .step(
+            [&] {
+                f.ComboBox2->setEditText(QStringLiteral("3000000"));
+                QTest::mouseClick(f.Button3, Qt::LeftButton);
+            },
+            [&] { return board.chipBaudRate() == 3'000'000; })
+        .step([&] { written(); });
+    steps(session);
+    session.run();
+    QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
+}
+
+// Block size 0: the whole file after one WRF.
+void DiskTransferTest::send(const QString& path, int blockSize) {
+    Ui::Form1& f = fixture->form();
+    f.CheckBox1->setChecked(blockSize == 0);
+    f.Edit2->setText(QString::number(blockSize));
+    fixture->dialogs.answerOpen(path);
+    QTest::mouseClick(f.Button5, Qt::LeftButton);
+}
+
+void DiskTransferTest::receive(const QString& path, bool rd, int blockSize) {
+    Ui::Form1& f = fixture->form();
+    f.CheckBox2->setChecked(blockSize == 0);
+    f.Edit3->setText(QString::number(blockSize));
+    fixture->dialogs.answerSave(path);
+    QTest::mouseClick(rd ? f.Button8 : f.Button9, Qt::LeftButton);
+}
+
+QByteArray DiskTransferTest::written() {
+    const auto& writes = fixture->evalBoard().writes(ChannelId::A);
+    QByteArray all;
+    for (; writesSeen < writes.size(); ++writesSeen) {
+        all += writes[writesSeen];
+    }
+    return all;
+}
+
+QStringList DiskTransferTest::errorLines() const {
+    return fixture->form()
+        .Memo2->toPlainText()
+        .split(QLatin1Char('\n'))
+        .filter(QStringLiteral("ERROR"));
+}
+
+// Every send path and every receive path, each file from the computer to
+// the disk and back, byte for byte. Block size 1 moves one byte per WRF
+// line: it is kept to the smaller files.
+void DiskTransferTest::roundTrips_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("writeBlock");
+    QTest::addColumn<bool>("readWithRd");
+    QTest::addColumn<int>("readBlock");
+    const int sizes[] = {0, 1, 127, 128, 4095, 4096, 4097, 65536, 1 << 20};
+    for (const int size : sizes) {
+        const QByteArray s = QByteArray::number(size);
+        QTest::newRow("WRF whole, RD " + s) << size << 0 << true << 0;
+        QTest::newRow("WRF 512, RDF whole " + s) << size << 512 << false << 0;
+        QTest::newRow("WRF 4096, RDF 512 " + s) << size << 4096 << false << 512;
+        if (size <= 4097) {
+            QTest::newRow("WRF 1, RDF 4096 " + s) << size << 1 << false << 4096;
+        }
+    }
+}
+
+void DiskTransferTest::roundTrips() {
+    QFETCH(int, size);
+    QFETCH(int, writeBlock);
+    QFETCH(bool, readWithRd);
+    QFETCH(int, readBlock);
+    const QByteArray original = patterned(size);
+    const QString source = local(FileName);
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == size);
+    file.close();
+    const QString copy = local(QStringLiteral("back/") + FileName);
+
+    inSession([&](LoopSession& session) {
+        session.step([&] { send(source, writeBlock); }).step([&] {
+            receive(copy, readWithRd, readBlock);
+        });
+    });
+    QCOMPARE(errorLines(), QStringList());
+    QCOMPARE(diskBytes(fixture->evalBoard(), FileName), original);
+    QCOMPARE(fileBytes(copy), original);
+}
+
+void DiskTransferTest::sendWritesTheExactLines_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QList<int>>("wrfCounts");
+    QTest::addColumn<QList<int>>("chunks");
+    QTest::newRow("70000 whole") << 70000 << 0 << QList<int>{70000}
+                                 << (QList<int>(17, 4096) << 368);
+    QTest::newRow("empty whole") << 0 << 0 << QList<int>{0} << QList<int>();
+    QTest::newRow("1000 in 512") << 1000 << 512 << QList<int>{512, 488} << QList<int>{512, 488};
+    QTest::newRow("100 in 512") << 100 << 512 << QList<int>{100} << QList<int>{100};
+}
+
+// OPW, then each WRF line a byte per write and its data in one write per
+// chunk (whole file) or block, then CLF, for the name after the last
+// separator of the path.
+void DiskTransferTest::sendWritesTheExactLines() {
+    QFETCH(int, size);
+    QFETCH(int, block);
+    QFETCH(QList<int>, wrfCounts);
+    QFETCH(QList<int>, chunks);
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("data")));
+    const QString source = local(QStringLiteral("data/LOG.TXT"));
+    const QByteArray content = patterned(size);
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == size);
+    file.close();
+
+    inSession([&](LoopSession& session) { session.step([&] { send(source, block); }); });
+
+    QList<QByteArray> expected;
+    const auto addLine = [&](const QByteArray& text) {
+        for (const char c : text) {
+            expected << QByteArray(1, c);
+        }
+    };
+    qsizetype offset = 0;
+    const auto addChunk = [&](int n) {
+        expected << content.mid(offset, n);
+        offset += n;
+    };
+    addLine(line("OPW", "LOG.TXT"));
+    for (qsizetype i = 0; i < wrfCounts.size(); ++i) {
+        addLine(line("WRF", count(static_cast<std::uint32_t>(wrfCounts[i]))));
+        if (block != 0) {
+            addChunk(chunks[i]);
+        }
+    }
+    if (block == 0) {
+        for (const int n : chunks) {
+            addChunk(n);
+        }
+    }
+    addLine(line("CLF", "LOG.TXT"));
+    const auto& all = fixture->evalBoard().writes(ChannelId::A);
+    const QList<QByteArray> writes(all.begin() + static_cast<std::ptrdiff_t>(writesSeen),
+                                   all.end());
+    QCOMPARE(writes, expected);
+    QCOMPARE(errorLines(), QStringList());
+    QCOMPARE(diskBytes(fixture->evalBoard(), QStringLiteral("LOG.TXT")), content);
+}
+
+void DiskTransferTest::receiveWritesTheExactLines_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("rd");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QList<int>>("rdfCounts");
+    QTest::newRow("RD") << "LOG.TXT" << true << 0 << QList<int>();
+    QTest::newRow("size bytes 0D 0D") << "EDGE.BIN" << true << 0 << QList<int>();
+    QTest::newRow("RDF whole") << "LOG.TXT" << false << 0 << QList<int>{10000};
+    QTest::newRow("RDF in 4096") << "LOG.TXT" << false << 4096 << QList<int>{4096, 4096, 1808};
+    QTest::newRow("smaller than a block") << "LOG.TXT" << false << 20000 << QList<int>{10000};
+    QTest::newRow("empty, RD") << "EMPTY.TXT" << true << 0 << QList<int>();
+    QTest::newRow("empty, RDF in 512") << "EMPTY.TXT" << false << 512 << QList<int>{0};
+}
+
+// DIR for the name of the save path, then RD, or OPR and the RDF lines,
+// every command byte a write of its own; the file holds the disk's bytes.
+void DiskTransferTest::receiveWritesTheExactLines() {
+    QFETCH(QString, name);
+    QFETCH(bool, rd);
+    QFETCH(int, block);
+    QFETCH(QList<int>, rdfCounts);
+    const QString path = local(QStringLiteral("back/") + name);
+    inSession([&](LoopSession& session) { session.step([&] { receive(path, rd, block); }); });
+
+    const QByteArray wireName = name.toLatin1();
+    QByteArray expected = line("DIR", wireName);
+    expected += rd ? line("RD", wireName) : line("OPR", wireName);
+    for (const int n : rdfCounts) {
+        expected += line("RDF", count(static_cast<std::uint32_t>(n)));
+    }
+    const auto& all = fixture->evalBoard().writes(ChannelId::A);
+    QByteArray commands;
+    for (auto write = all.begin() + static_cast<std::ptrdiff_t>(writesSeen); write != all.end();
+         ++write) {
+        QCOMPARE(write->size(), 1);
+        commands += *write;
+    }
+    QCOMPARE(commands, expected);
+    QCOMPARE(errorLines(), QStringList());
+    QCOMPARE(fileBytes(path), diskBytes(fixture->evalBoard(), name));
+}
+
+// The panes show the command lines and the chip's answers, never the data.
+void DiskTransferTest::onlyCommandBytesReachThePanes() {
+    const QString path = local(QStringLiteral("back/LOG.TXT"));
+    inSession([&](LoopSession& session) { session.step([&] { receive(path, true, 0); }); });
+    const QStringList hex =
+        fixture->form().Memo3->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(hex.contains(QStringLiteral("44 49 52 20 4C 4F 47 2E 54 58 54 0D ")));
+    QVERIFY(hex.contains(QStringLiteral("52 44 20 4C 4F 47 2E 54 58 54 0D ")));
+    // 10,000 bytes of data would make over 600 lines.
+    QVERIFY2(hex.size() < 20, qPrintable(hex.join(QLatin1Char('|'))));
+    QCOMPARE(fileBytes(path).size(), 10000);
+}
+
+namespace {
+enum class Fault { None, NoDisk, DiskFull, SilentChip, StalledChip };
+}  // namespace
+
+void DiskTransferTest::failuresAreReportedAndLeaveNoFile_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("action");  // send, rd or rdf
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("message");
+    const QString lostBack = QStringLiteral(": nothing was saved to %1/back/");
+    QTest::newRow("missing disk file")
+        << int(Fault::None) << "rd"
+        << "back/NOPE.BIN"
+        << "ERROR : Tarvik answered \"Command Failed\" to DIR NOPE.BIN" + lostBack + "NOPE.BIN";
+    QTest::newRow("no disk, receive")
+        << int(Fault::NoDisk) << "rdf"
+        << "back/LOG.TXT"
+        << "ERROR : Tarvik answered \"No Disk\" to DIR LOG.TXT" + lostBack + "LOG.TXT";
+    QTest::newRow("no disk, send")
+        << int(Fault::NoDisk) << "send"
+        << "ROUND.BIN"
+        << "ERROR : Tarvik answered \"No Disk\" to OPW ROUND.BIN: nothing was written to "
+           "Tarvik's disk";
+    QTest::newRow("full disk")
+        << int(Fault::DiskFull) << "send"
+        << "ROUND.BIN"
+        << "ERROR : Tarvik answered \"Disk Full\" to WRF: ROUND.BIN on Tarvik's disk may be "
+           "incomplete";
+    QTest::newRow("unwritable destination") << int(Fault::None) << "rd"
+                                            << "missing/LOG.TXT"
+                                            << "ERROR : cannot write %1/missing/LOG.TXT";
+    QTest::newRow("chip silent mid-receive") << int(Fault::SilentChip) << "rd"
+                                             << "back/MID.BIN"
+                                             << "ERROR : Tarvik stopped sending after";
+    QTest::newRow("chip silent before the answer")
+        << int(Fault::SilentChip) << "rdf"
+        << "back/NOPE.BIN"
+        << "ERROR : no answer from Tarvik to DIR NOPE.BIN" + lostBack + "NOPE.BIN";
+    QTest::newRow("chip stops taking data")
+        << int(Fault::StalledChip) << "send"
+        << "ROUND.BIN"
+        << "ERROR : Tarvik stopped taking data: ROUND.BIN on Tarvik's disk is incomplete";
+}
+
+// Each failure says what happened in the ASCII pane, leaves an existing file
+// of the chosen name as it was, and the terminal goes on working.
+void DiskTransferTest::failuresAreReportedAndLeaveNoFile() {
+    QFETCH(int, fault);
+    QFETCH(QString, action);
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    EvalBoard& board = fixture->evalBoard();
+    Ui::Form1& f = fixture->form();
+    const QString path = local(target);
+    const QByteArray before("an older file");
+    if (action != QLatin1String("send") && !target.startsWith(QLatin1String("missing"))) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+    } else if (action == QLatin1String("send")) {
+        QFile source(path);
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        QVERIFY(source.write(patterned(1 << 20)) == 1 << 20);
+    }
+    // Strikes once the copy is under way, from inside its own loop.
+    int passes = 0;
+    QTimer strike;
+    strike.setInterval(0);
+    QObject::connect(&strike, &QTimer::timeout, [&] {
+        if (++passes == 5 && fault == int(Fault::SilentChip) && action == QLatin1String("rd")) {
+            board.setChipSilent(true);
+        }
+        if (passes == 5 && fault == int(Fault::StalledChip)) {
+            board.setChipCtsLow(true);
+        }
+    });
+    inSession([&](LoopSession& session) {
+        session
+            .step([&] {
+                board.disk().setPresent(fault != int(Fault::NoDisk));
+                if (fault == int(Fault::DiskFull)) {
+                    board.disk().setCapacity(board.disk().usedBytes() + 1000);
+                }
+                board.setChipSilent(fault == int(Fault::SilentChip) &&
+                                    action == QLatin1String("rdf"));
+                strike.start();
+                if (action == QLatin1String("send")) {
+                    send(path, 0);
+                } else {
+                    receive(path, action == QLatin1String("rd"), 0);
+                }
+                strike.stop();
+            })
+            .step(
+                [&] {
+                    board.setChipSilent(false);
+                    board.setChipCtsLow(false);
+                    board.disk().setPresent(true);
+                    QTest::keyClicks(f.Memo2, QStringLiteral("FWV"));
+                    QTest::keyClick(f.Memo2, Qt::Key_Return);
+                },
+                // A monitor whose link stalled mid-WRF still waits for the
+                // rest of its data; the bridge still holds some of it.
+                [&] {
+                    return fault == int(Fault::StalledChip) ||
+                           f.Memo2->toPlainText()
+                                   .split(QLatin1Char('\n'))
+                                   .count(QStringLiteral("Tarvik Monitor 1.0")) == 1;
+                });
+    });
+    const QString expected =
+        message.contains(QLatin1String("%1")) ? message.arg(dir->path()) : message;
+    const QStringList errors = errorLines();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(expected), qPrintable(errors.first()));
+    if (action != QLatin1String("send")) {
+        QCOMPARE(fileBytes(path),
+                 target.startsWith(QLatin1String("missing")) ? QByteArray("<missing>") : before);
+    }
+}
+
+void DiskTransferTest::badBlockSizesAreRefused_data() {
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("write 0") << true << "0";
+    QTest::newRow("write 4097") << true << "4097";
+    QTest::newRow("write text") << true << "5l2";
+    QTest::newRow("write empty") << true << "";
+    QTest::newRow("read 0") << false << "0";
+    QTest::newRow("read negative") << false << "-1";
+    QTest::newRow("read text") << false << "x";
+}
+
+// Refused with a line that names the field, before any dialog or byte.
+void DiskTransferTest::badBlockSizesAreRefused() {
+    QFETCH(bool, write);
+    QFETCH(QString, text);
+    Ui::Form1& f = fixture->form();
+    inSession([&](LoopSession& session) {
+        session.step([&] {
+            f.CheckBox1->setChecked(false);
+            f.CheckBox2->setChecked(false);
+            (write ? f.Edit2 : f.Edit3)->setText(text);
+            QTest::mouseClick(write ? f.Button5 : f.Button9, Qt::LeftButton);
+        });
+    });
+    const QStringList errors = errorLines();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(write ? "ERROR : Block Size to use for Write"
+                                             : "ERROR : Block Size to use for Read"),
+             qPrintable(errors.first()));
+    QCOMPARE(written(), QByteArray());
+    QCOMPARE(fixture->dialogs.openFilters.size() + fixture->dialogs.saveFilters.size(), 0);
+}
+
+// "Cancel" on the copy's own button ends it at once; the other controls
+// are off meanwhile and come back as they were.
+void DiskTransferTest::cancelEndsTheCopyCleanly() {
+    Ui::Form1& f = fixture->form();
+    const QString path = local(QStringLiteral("back/MID.BIN"));
+    int passes = 0;
+    bool othersWereOff = false;
+    QTimer cancel;
+    cancel.setInterval(0);
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (f.Button8->text() == QLatin1String("Cancel") && ++passes == 5) {
+            othersWereOff = !f.Button7->isEnabled() && !f.Button9->isEnabled() &&
+                            !f.Button3->isEnabled() && f.Button8->isEnabled();
+            QTest::mouseClick(f.Button8, Qt::LeftButton);
+        }
+    });
+    inSession([&](LoopSession& session) {
+        session.step([&] {
+            cancel.start();
+            receive(path, true, 0);
+            cancel.stop();
+        });
+    });
+    QVERIFY(othersWereOff);
+    QCOMPARE(errorLines(),
+             QStringList{"ERROR : the transfer was cancelled: nothing was saved to " + path});
+    QCOMPARE(fileBytes(path), QByteArray("<missing>"));
+    QCOMPARE(f.Button8->text(), QStringLiteral("Receive File (RD)"));
+}
+
+QTEST_MAIN(DiskTransferTest)
+#include "tst_disk_transfer.moc"
