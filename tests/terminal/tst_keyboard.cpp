@@ -22,6 +22,13 @@ namespace {
 
 const std::string ChannelA = "X A";
 
+// A recalled line as the Programmer Mode pane shows it: one line of 127
+// characters, the typed ones, the Enter that ended them as its control
+// picture, then spaces.
+QString recalled(const QString& typed) {
+    return (typed + QChar(0x240D)).leftJustified(127, QLatin1Char(' '));
+}
+
 QStringList blockTexts(const QPlainTextEdit& pane) {
     QStringList lines;
     for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
@@ -57,6 +64,7 @@ class KeyboardTest : public QObject {
     // passes between the steps, then presses Close.
     void whileOpen(const QList<Step>& steps);
     void type(const QString& keys);
+    void recall(int times = 1);
     void chipSends(const QByteArray& bytes);
     QList<QByteArray> writesOnChannelA() const;
 
@@ -123,6 +131,12 @@ void KeyboardTest::type(const QString& keys) {
         } else {
             QTest::keyClicks(ui().Memo2, QString(key));
         }
+    }
+}
+
+void KeyboardTest::recall(int times) {
+    for (int i = 0; i < times; ++i) {
+        QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
     }
 }
 
@@ -213,7 +227,7 @@ void KeyboardTest::recallKey() {
                },
                [&] { type("\r"); }});
     QCOMPARE(writesOnChannelA(), (QList<QByteArray>{"ver\r", "ab\r"}));
-    QCOMPARE(blockTexts(*ui().Memo1).first(), QString("ver"));
+    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("ver")});
 }
 
 void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
@@ -224,30 +238,19 @@ void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
             chipSends("OK\r");
         };
     }
-    steps << [this] {
-        for (int recall = 0; recall < 12; ++recall) {
-            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
-        }
-    };
+    steps << [this] { recall(12); };
     whileOpen(steps);
 
     QCOMPARE(writesOnChannelA().size(), 11);
-    // Each recalled line is 127 characters: the typed ones, the carriage
-    // return, then spaces. The pane draws the carriage return as a break.
     QStringList expected;
     for (int line : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 10}) {
-        expected << QStringLiteral("cmd%1").arg(line, 2, 10, QLatin1Char('0'))
-                 << QString(127 - 6, QLatin1Char(' '));
+        expected << recalled(QStringLiteral("cmd%1").arg(line, 2, 10, QLatin1Char('0')));
     }
     QCOMPARE(blockTexts(*ui().Memo1), expected);
 }
 
 void KeyboardTest::historyStartsWithBlankLines() {
-    whileOpen({[&] {
-        for (int recall = 0; recall < 2; ++recall) {
-            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
-        }
-    }});
+    whileOpen({[&] { recall(2); }});
     const QString blank(127, QLatin1Char(' '));
     QCOMPARE(blockTexts(*ui().Memo1), (QStringList{blank, blank}));
     QVERIFY(writesOnChannelA().isEmpty());
@@ -260,11 +263,11 @@ void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
                },
                [&] {
                    type("r\r");
-                   QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
+                   recall();
                }});
     QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
     // The record started afresh at the first key after the chip's line.
-    QCOMPARE(blockTexts(*ui().Memo1), (QStringList{"r", QString(127 - 2, QLatin1Char(' '))}));
+    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("r")});
     // The chip's line went into the pane after what had been typed before it.
     const QStringList pane = blockTexts(*ui().Memo2);
     const int typedBefore = pane.indexOf("di");
