@@ -55,7 +55,8 @@ class KeyboardTest : public QObject {
     void recallKey();
     void recallWalksTheHistoryFromTheMostRecentLine();
     void historyStartsWithBlankLines();
-    void chipLineMidTypingStartsANewRecordButKeepsTheStaging();
+    void recordStartsAfreshButKeepsTheStaging_data();
+    void recordStartsAfreshButKeepsTheStaging();
 
   private:
     Ui::Form1& ui() { return window->form(); }
@@ -256,23 +257,37 @@ void KeyboardTest::historyStartsWithBlankLines() {
     QVERIFY(writesOnChannelA().isEmpty());
 }
 
-void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
-    whileOpen({[&] {
-                   type("di");
-                   chipSends("D:\\>\r");
-               },
-               [&] {
-                   type("r\r");
-                   recall();
-               }});
-    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
-    // The record started afresh at the first key after the chip's line.
-    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("r")});
-    // The chip's line went into the pane after what had been typed before it.
-    const QStringList pane = blockTexts(*ui().Memo2);
-    const int typedBefore = pane.indexOf("di");
-    QVERIFY(typedBefore >= 0);
-    QCOMPARE(pane.at(typedBefore + 1), QString("D:\\>"));
+void KeyboardTest::recordStartsAfreshButKeepsTheStaging_data() {
+    QTest::addColumn<bool>("closeAndReopen");
+    QTest::newRow("a line from the chip") << false;
+    QTest::newRow("Close and Open") << true;
+}
+
+// Half-way through a line, a line from the chip or a Close starts a fresh
+// record of blanks at the next key; the staged bytes stay for the Enter.
+void KeyboardTest::recordStartsAfreshButKeepsTheStaging() {
+    QFETCH(bool, closeAndReopen);
+    const Step typeHalf = [&] {
+        type("dir /");
+        if (!closeAndReopen) {
+            chipSends("D:\\>\r");
+        }
+    };
+    const Step finish = [&] {
+        type("w\r");
+        recall();
+    };
+    if (closeAndReopen) {
+        whileOpen({typeHalf});
+        whileOpen({finish});
+    } else {
+        whileOpen({typeHalf, finish});
+        // The chip's line went into the pane after what had been typed before it.
+        const QStringList pane = blockTexts(*ui().Memo2);
+        QCOMPARE(pane.at(pane.indexOf("dir /") + 1), QString("D:\\>"));
+    }
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir /w\r"});
+    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("w")});
 }
 
 QTEST_MAIN(KeyboardTest)
