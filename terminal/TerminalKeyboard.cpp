@@ -14,6 +14,21 @@ TerminalKeyboard::LineRecord blankRecord() {
     record.fill(Blank);
     return record;
 }
+
+// A recalled slot's character, from the low 8 bits of its code. A control
+// character (the Enter that ended the line, a Backspace kept in the record)
+// would break the pane's line or vanish from it, so it is shown by its
+// control picture: the recall stays one line of 127 characters and shows
+// where Enter was pressed.
+QChar recalledCharacter(std::int32_t code) {
+    constexpr char16_t ControlPictures = 0x2400;
+    constexpr char16_t DeletePicture = 0x2421;
+    const auto byte = static_cast<char16_t>(code & 0xFF);
+    if (byte < Blank) {
+        return QChar(ControlPictures + byte);
+    }
+    return QChar(byte == 0x7F ? DeletePicture : byte);
+}
 }  // namespace
 
 TerminalKeyboard::TerminalKeyboard(DeviceLink& link, TerminalDisplay& display,
@@ -90,8 +105,7 @@ TerminalKeyboard::LineRecord TerminalKeyboard::RotateLineHistory() {
 void TerminalKeyboard::ShowRecalledLine(const LineRecord& record) {
     QString text(RecalledLineLength, QLatin1Char(' '));
     for (int i = 0; i < RecalledLineLength; ++i) {
-        // One character per slot, from the low 8 bits of its code.
-        text[i] = QLatin1Char(static_cast<char>(record[static_cast<std::size_t>(i)] & 0xFF));
+        text[i] = recalledCharacter(record[static_cast<std::size_t>(i)]);
     }
     recallPane.appendPlainText(text);
 }

@@ -26,7 +26,8 @@ class DeviceTest : public QObject {
     void flushSendsStagedBytesInOneWrite();
     void shortWriteKeepsTheUnsentRemainder();
     void fullStagingBufferGoesOutInsteadOfOverrunning();
-    void readReportsFailureAndKeepsWithinTheBuffer();
+    void readsFillTheirChannelsBufferInPieces_data();
+    void readsFillTheirChannelsBufferInPieces();
 
     void closeChannelAWhenClosedMakesNoCall();
     void closeChannelBLeavesItsHandleCurrent();
@@ -111,6 +112,8 @@ void DeviceTest::everyReportingOperationNamesItself_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("RaiseRts") << "setRts"
                               << "HX_SetRTS";
+    QTest::newRow("RaiseDtr") << "setDtr"
+                              << "HX_SetDTR";
     QTest::newRow("LowerDtr") << "setDtr"
                               << "HX_ClrDTR";
     QTest::newRow("ApplyBaudRate") << "setBaudRate"
@@ -136,6 +139,7 @@ void DeviceTest::everyReportingOperationNamesItself() {
     backend->fail(operation.toStdString(), 4);
     const std::map<QString, std::function<void()>> calls = {
         {"HX_SetRTS", [&] { QCOMPARE(link->RaiseRts(), 4u); }},
+        {"HX_SetDTR", [&] { QCOMPARE(link->RaiseDtr(), 4u); }},
         {"HX_ClrDTR", [&] { QCOMPARE(link->LowerDtr(), 4u); }},
         {"HX_SetBaudRate", [&] { QCOMPARE(link->ApplyBaudRate(), 4u); }},
         {"HX_SetDataCharacteristics", [&] { QCOMPARE(link->ApplyDataCharacteristics(), 4u); }},
@@ -221,15 +225,30 @@ void DeviceTest::fullStagingBufferGoesOutInsteadOfOverrunning() {
     QCOMPARE(link->WriteBufferA[0], std::uint8_t(DeviceLink::BufferSize & 0xFF));
 }
 
-void DeviceTest::readReportsFailureAndKeepsWithinTheBuffer() {
+void DeviceTest::readsFillTheirChannelsBufferInPieces_data() {
+    QTest::addColumn<bool>("channelB");
+    QTest::newRow("ReadToBufferA") << false;
+    QTest::newRow("ReadToBufferB") << true;
+}
+
+void DeviceTest::readsFillTheirChannelsBufferInPieces() {
+    QFETCH(bool, channelB);
     openA();
-    backend->queueReceived("X A", QByteArray(DeviceLink::BufferSize + 100, 'x'));
+    const auto readToBuffer = [&](std::uint32_t count) {
+        return channelB ? link->ReadToBufferB(count) : link->ReadToBufferA(count);
+    };
+    const auto& buffer = channelB ? link->ReadBufferB : link->ReadBufferA;
+    const auto& otherBuffer = channelB ? link->ReadBufferA : link->ReadBufferB;
+    backend->queueReceived("X A", QByteArray(DeviceLink::BufferSize, 'x') + QByteArray(100, 'y'));
     QCOMPARE(link->FetchQueueStatus(), hx::Ok);
     QCOMPARE(link->RxQueueCount, DeviceLink::BufferSize + 100);
-    QCOMPARE(link->ReadToBufferA(link->RxQueueCount), DeviceLink::BufferSize);
+    QCOMPARE(readToBuffer(link->RxQueueCount), DeviceLink::BufferSize);
+    QCOMPARE(buffer.back(), std::uint8_t{'x'});
     link->FetchQueueStatus();
     QCOMPARE(link->RxQueueCount, 100u);
-    QCOMPARE(link->ReadToBufferA(link->RxQueueCount), 100u);
+    QCOMPARE(readToBuffer(link->RxQueueCount), 100u);
+    QCOMPARE(buffer[99], std::uint8_t{'y'});
+    QCOMPARE(otherBuffer[0], std::uint8_t{0});
 }
 
 void DeviceTest::closeChannelAWhenClosedMakesNoCall() {
@@ -323,13 +342,15 @@ void DeviceTest::portNameHelpers() {
 
 // The library never writes more than 50 bytes into the description buffer:
 // a longer description is listed cut to 49 characters and opens by that name.
+// Byte 49 is zero after every listing, also behind a short description.
 void DeviceTest::longDescriptionsAreCutTo49AndStillOpen() {
     const std::string longName(60, 'L');
-    backend->setDevices({longName + " A"});
+    backend->setDevices({"X A", longName + " A"});
     link->DescriptionBuffer.fill('#');
     QCOMPARE(link->ListDescriptionByIndex(0), hx::Ok);
-    QCOMPARE(link->ReadDescriptionBuffer(), QString(49, 'L'));
     QCOMPARE(link->DescriptionBuffer[49], '\0');
+    QCOMPARE(link->ListDescriptionByIndex(1), hx::Ok);
+    QCOMPARE(link->ReadDescriptionBuffer(), QString(49, 'L'));
 
     QVERIFY(link->FindAndOpenChannel(QString(49, 'L')));
     QVERIFY(dialogs.errors.isEmpty());
@@ -370,7 +391,12 @@ void DeviceTest::refusedOpenIsReported() {
              QStringList{"Open_USB_Device_By_Device_Description - Device Not Opened..."});
 }
 
+// Of two devices with the same description, the first listed opens.
 void DeviceTest::foundChannelIsOpenedAndItsQueueRead() {
+    const auto twin = std::make_shared<ScriptedBackend>();
+    twin->setDevices({"X B"});
+    twin->queueReceived("X B", "twin");
+    DriverRegistry::instance().install(twin);
     backend->queueReceived("X B", "abc");
     QVERIFY(link->FindAndOpenChannel("X B"));
     // Opened, then its queue fetched once on the new handle.
@@ -378,6 +404,7 @@ void DeviceTest::foundChannelIsOpenedAndItsQueueRead() {
              (QStringList{"open X B", "queueStatus X B"}));
     QCOMPARE(link->RxQueueCount, 3u);
     QCOMPARE(backend->openChannelCount(), 1);
+    QCOMPARE(twin->openChannelCount(), 0);
 }
 
 void DeviceTest::byteToHex_data() {

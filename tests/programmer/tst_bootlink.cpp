@@ -11,6 +11,8 @@
 #include "ScriptedDialogs.h"
 #include "SelfAdvancingClock.h"
 
+Q_DECLARE_METATYPE(TimeOfDay)
+
 class BootLinkTest : public QObject {
     Q_OBJECT
 
@@ -23,7 +25,8 @@ class BootLinkTest : public QObject {
     void speedChangeIsOneWriteAndAPause_data();
     void speedChangeIsOneWriteAndAPause();
     void awaitBootAnswerGivesUpAfterOneSecond();
-    void syncTimesOutAcrossMidnight();
+    void syncPhaseTimesOutAfterTwoSeconds_data();
+    void syncPhaseTimesOutAfterTwoSeconds();
 
   private:
     void open(SelfAdvancingClock::Steps steps = {}, TimeOfDay start = {10, 0, 0, 0});
@@ -119,15 +122,36 @@ void BootLinkTest::awaitBootAnswerGivesUpAfterOneSecond() {
     QVERIFY(waited < 1'100'000'000);
 }
 
-// A phase that starts a second before midnight reads a negative elapsed time
-// once the day turns over; it must still end after two seconds.
-void BootLinkTest::syncTimesOutAcrossMidnight() {
-    open({}, {23, 59, 59, 500});
+void BootLinkTest::syncPhaseTimesOutAfterTwoSeconds_data() {
+    QTest::addColumn<TimeOfDay>("start");
+    QTest::addColumn<qint64>("nsPerReading");
+    QTest::addColumn<QByteArray>("waiting");
+    QTest::addColumn<bool>("confirmSent");
+    const qint64 usual = SelfAdvancingClock::Steps{}.perReadingNs;
+    // Elapsed time reads negative once the day turns over.
+    QTest::newRow("silent chip, phase 1 across midnight")
+        << TimeOfDay{23, 59, 59, 500} << usual << QByteArray() << false;
+    QTest::newRow("0xFF echoed, 0xFA never: phase 2")
+        << TimeOfDay{10, 0, 0, 0} << usual << QByteArray("\xFF") << true;
+    // The time-out is tested before the byte that arrived with it.
+    QTest::newRow("0xFF read in the pass that times out")
+        << TimeOfDay{10, 0, 0, 0} << qint64{2'000'000'000} << QByteArray("\xFF") << false;
+}
+
+void BootLinkTest::syncPhaseTimesOutAfterTwoSeconds() {
+    QFETCH(TimeOfDay, start);
+    QFETCH(qint64, nsPerReading);
+    QFETCH(QByteArray, waiting);
+    QFETCH(bool, confirmSent);
+    open({nsPerReading, SelfAdvancingClock::Steps{}.perYieldNs}, start);
+    backend->queueReceived("X A", waiting);
     const std::int64_t before = clock->peekNanoseconds();
     QVERIFY(!bootLink->SyncBootLoader(link->HandleA));
     const std::int64_t waited = clock->peekNanoseconds() - before;
     QVERIFY(waited >= 2'000'000'000);
-    QVERIFY(waited < 2'100'000'000);
+    // Two readings open and close the phase.
+    QVERIFY(waited < 2'100'000'000 + 2 * nsPerReading);
+    QCOMPARE(backend->writes().back().bytes, QByteArray(confirmSent ? "\xFA" : "\xFF"));
 }
 
 QTEST_MAIN(BootLinkTest)

@@ -183,14 +183,23 @@ void ProgrammerTest::flashesTheImage() {
     const QByteArray image = patternedImage(size);
     const QString path = writeRom(image);
     selectFile(path);
+    EvalBoard& board = fixture->evalBoard();
+    QString lastLineAtDialog;
+    SimChip::State chipAtDialog = SimChip::State::Monitor;
+    fixture->dialogs.whenInformationShown = [&] {
+        lastLineAtDialog = log().last();
+        chipAtDialog = board.chipState();
+    };
     pressProgram();
 
     QCOMPARE(log(), (runStart(path) + QStringList{"Starting Comms Link", "Synchronised to Tarvik",
                                                   "Now programming Tarvik", "Complete"}));
     QCOMPARE(fixture->dialogs.informations, QStringList{Reprogrammed});
+    // The message comes before "Complete", with the chip still in its boot loader.
+    QCOMPARE(lastLineAtDialog, QStringLiteral("Now programming Tarvik"));
+    QCOMPARE(chipAtDialog, SimChip::State::BootLoader);
     QVERIFY(fixture->dialogs.errors.isEmpty());
 
-    EvalBoard& board = fixture->evalBoard();
     QCOMPARE(flashContent(board), image + QByteArray(65536 - size, '\xFF'));
     QList<quint32> expected;
     for (int b = 0; b < blocks; ++b) {

@@ -150,7 +150,8 @@ class ConnectionTest : public QObject {
     void openStartsTheChipAndShowsItsSignOn();
     void aWholeSession();
     void closeRestoresTheClosedState();
-    void openWithoutPortOpensNothing();
+    void boardHandlersNeedADevice_data();
+    void boardHandlersNeedADevice();
     void openRefusesABadRate_data();
     void openRefusesABadRate();
     void unopenableChannelAIsReportedAndLeavesNothingOpen();
@@ -166,8 +167,9 @@ class ConnectionTest : public QObject {
 
     void boardControlWhileClosed_data();
     void boardControlWhileClosed();
-    void selectingTheCheckedButtonRunsNothing();
 
+    void openAndSetDriveTheLines_data();
+    void openAndSetDriveTheLines();
     void dataAndCommandModeAcknowledgement();
     void disabledRtsHoldsTheChipWithoutLoss();
 
@@ -401,9 +403,19 @@ void ConnectionTest::closeRestoresTheClosedState() {
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
 }
 
-void ConnectionTest::openWithoutPortOpensNothing() {
+void ConnectionTest::boardHandlersNeedADevice_data() {
+    QTest::addColumn<QString>("handler");
+    for (const char* handler :
+         {"Button6Click", "RadioButton1Click", "RadioButton2Click", "RadioButton7Click"}) {
+        QTest::newRow(handler) << QString::fromLatin1(handler);
+    }
+}
+
+// The buttons are off without a port; the handlers still guard themselves.
+void ConnectionTest::boardHandlersNeedADevice() {
+    QFETCH(QString, handler);
     form().ComboBox1->setEditText(QString());
-    fixture->window().Button6Click();
+    QVERIFY(QMetaObject::invokeMethod(&fixture->window(), qPrintable(handler)));
     QCOMPARE(asciiLines(), QStringList{SelectDevice});
     QVERIFY(!board().isOpen(ChannelId::A));
     QVERIFY(!board().isOpen(ChannelId::B));
@@ -630,16 +642,47 @@ void ConnectionTest::boardControlWhileClosed() {
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
 }
 
-void ConnectionTest::selectingTheCheckedButtonRunsNothing() {
-    form().RadioButton1->setChecked(true);
-    form().RadioButton3->setChecked(true);
-    form().RadioButton5->setChecked(true);
-    QVERIFY(board().writes(ChannelId::B).empty());
-    QVERIFY(!board().isOpen(ChannelId::B));
-    QCOMPARE(ascii(), QString());
+// --- Command and data mode, RTS ---
+
+void ConnectionTest::openAndSetDriveTheLines_data() {
+    QTest::addColumn<bool>("dataMode");
+    QTest::newRow("command mode") << false;
+    QTest::newRow("data mode") << true;
 }
 
-// --- Command and data mode, RTS ---
+// Open selects "Enable RTS" and both Open and Set raise RTS and set DTR from
+// the mode buttons, whatever the RTS buttons or the lines showed before.
+void ConnectionTest::openAndSetDriveTheLines() {
+    QFETCH(bool, dataMode);
+    QTest::mouseClick(dataMode ? form().RadioButton4 : form().RadioButton3, Qt::LeftButton);
+    QTest::mouseClick(form().RadioButton6, Qt::LeftButton);
+    const auto lines = [this] {
+        const ChannelSettings& a = board().settings(ChannelId::A);
+        return std::pair{a.dtr, a.rts};
+    };
+    std::pair<bool, bool> atOpen;
+    std::pair<bool, bool> afterSet;
+    bool rtsEnabledAtOpen = false;
+    bool rtsDisabledAfterSet = false;
+    Session session(form());
+    session.step([&] {
+        atOpen = lines();
+        rtsEnabledAtOpen = form().RadioButton5->isChecked();
+        QTest::mouseClick(form().RadioButton6, Qt::LeftButton);
+        // DTR moved away from the mode behind the program's back.
+        DeviceLink& link = fixture->window().link();
+        dataMode ? link.LowerDtr() : link.RaiseDtr();
+        QTest::mouseClick(form().Button3, Qt::LeftButton);
+        afterSet = lines();
+        rtsDisabledAfterSet = form().RadioButton6->isChecked();
+    });
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(atOpen, std::pair(dataMode, true));
+    QVERIFY(rtsEnabledAtOpen);
+    QCOMPARE(afterSet, std::pair(dataMode, true));
+    QVERIFY(rtsDisabledAfterSet);
+}
 
 void ConnectionTest::dataAndCommandModeAcknowledgement() {
     QStringList acks;

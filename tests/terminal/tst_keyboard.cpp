@@ -22,6 +22,13 @@ namespace {
 
 const std::string ChannelA = "X A";
 
+// A recalled line as the Programmer Mode pane shows it: one line of 127
+// characters, the typed ones, the Enter that ended them as its control
+// picture, then spaces.
+QString recalled(const QString& typed) {
+    return (typed + QChar(0x240D)).leftJustified(127, QLatin1Char(' '));
+}
+
 QStringList blockTexts(const QPlainTextEdit& pane) {
     QStringList lines;
     for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
@@ -48,7 +55,8 @@ class KeyboardTest : public QObject {
     void recallKey();
     void recallWalksTheHistoryFromTheMostRecentLine();
     void historyStartsWithBlankLines();
-    void chipLineMidTypingStartsANewRecordButKeepsTheStaging();
+    void recordStartsAfreshButKeepsTheStaging_data();
+    void recordStartsAfreshButKeepsTheStaging();
 
   private:
     Ui::Form1& ui() { return window->form(); }
@@ -57,6 +65,7 @@ class KeyboardTest : public QObject {
     // passes between the steps, then presses Close.
     void whileOpen(const QList<Step>& steps);
     void type(const QString& keys);
+    void recall(int times = 1);
     void chipSends(const QByteArray& bytes);
     QList<QByteArray> writesOnChannelA() const;
 
@@ -123,6 +132,12 @@ void KeyboardTest::type(const QString& keys) {
         } else {
             QTest::keyClicks(ui().Memo2, QString(key));
         }
+    }
+}
+
+void KeyboardTest::recall(int times) {
+    for (int i = 0; i < times; ++i) {
+        QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
     }
 }
 
@@ -213,7 +228,7 @@ void KeyboardTest::recallKey() {
                },
                [&] { type("\r"); }});
     QCOMPARE(writesOnChannelA(), (QList<QByteArray>{"ver\r", "ab\r"}));
-    QCOMPARE(blockTexts(*ui().Memo1).first(), QString("ver"));
+    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("ver")});
 }
 
 void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
@@ -224,52 +239,55 @@ void KeyboardTest::recallWalksTheHistoryFromTheMostRecentLine() {
             chipSends("OK\r");
         };
     }
-    steps << [this] {
-        for (int recall = 0; recall < 12; ++recall) {
-            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
-        }
-    };
+    steps << [this] { recall(12); };
     whileOpen(steps);
 
     QCOMPARE(writesOnChannelA().size(), 11);
-    // Each recalled line is 127 characters: the typed ones, the carriage
-    // return, then spaces. The pane draws the carriage return as a break.
     QStringList expected;
     for (int line : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 10}) {
-        expected << QStringLiteral("cmd%1").arg(line, 2, 10, QLatin1Char('0'))
-                 << QString(127 - 6, QLatin1Char(' '));
+        expected << recalled(QStringLiteral("cmd%1").arg(line, 2, 10, QLatin1Char('0')));
     }
     QCOMPARE(blockTexts(*ui().Memo1), expected);
 }
 
 void KeyboardTest::historyStartsWithBlankLines() {
-    whileOpen({[&] {
-        for (int recall = 0; recall < 2; ++recall) {
-            QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
-        }
-    }});
+    whileOpen({[&] { recall(2); }});
     const QString blank(127, QLatin1Char(' '));
     QCOMPARE(blockTexts(*ui().Memo1), (QStringList{blank, blank}));
     QVERIFY(writesOnChannelA().isEmpty());
 }
 
-void KeyboardTest::chipLineMidTypingStartsANewRecordButKeepsTheStaging() {
-    whileOpen({[&] {
-                   type("di");
-                   chipSends("D:\\>\r");
-               },
-               [&] {
-                   type("r\r");
-                   QTest::keyClick(ui().Memo2, Qt::Key_Space, Qt::ControlModifier);
-               }});
-    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
-    // The record started afresh at the first key after the chip's line.
-    QCOMPARE(blockTexts(*ui().Memo1), (QStringList{"r", QString(127 - 2, QLatin1Char(' '))}));
-    // The chip's line went into the pane after what had been typed before it.
-    const QStringList pane = blockTexts(*ui().Memo2);
-    const int typedBefore = pane.indexOf("di");
-    QVERIFY(typedBefore >= 0);
-    QCOMPARE(pane.at(typedBefore + 1), QString("D:\\>"));
+void KeyboardTest::recordStartsAfreshButKeepsTheStaging_data() {
+    QTest::addColumn<bool>("closeAndReopen");
+    QTest::newRow("a line from the chip") << false;
+    QTest::newRow("Close and Open") << true;
+}
+
+// Half-way through a line, a line from the chip or a Close starts a fresh
+// record of blanks at the next key; the staged bytes stay for the Enter.
+void KeyboardTest::recordStartsAfreshButKeepsTheStaging() {
+    QFETCH(bool, closeAndReopen);
+    const Step typeHalf = [&] {
+        type("dir /");
+        if (!closeAndReopen) {
+            chipSends("D:\\>\r");
+        }
+    };
+    const Step finish = [&] {
+        type("w\r");
+        recall();
+    };
+    if (closeAndReopen) {
+        whileOpen({typeHalf});
+        whileOpen({finish});
+    } else {
+        whileOpen({typeHalf, finish});
+        // The chip's line went into the pane after what had been typed before it.
+        const QStringList pane = blockTexts(*ui().Memo2);
+        QCOMPARE(pane.at(pane.indexOf("dir /") + 1), QString("D:\\>"));
+    }
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir /w\r"});
+    QCOMPARE(blockTexts(*ui().Memo1), QStringList{recalled("w")});
 }
 
 QTEST_MAIN(KeyboardTest)
