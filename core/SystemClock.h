@@ -7,6 +7,8 @@
 // The real clock: local wall time, a steady monotonic base, real sleeps.
 class SystemClock : public Clock {
   public:
+    SystemClock();
+
     TimeOfDay timeOfDay() override;
     std::int64_t nanoseconds() override;
     void sleep(int milliseconds) override;

@@ -1,6 +1,7 @@
 #include "SimBoard.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "Wire.h"
 
@@ -87,7 +88,7 @@ DriverStatus SimBoard::read(ChannelId id, std::uint8_t* buffer, std::uint32_t co
     const std::int64_t deadline =
         clock.nanoseconds() + std::int64_t{ch.settings.readTimeoutMs} * nsPerMs;
     while (ch.readable() < count && clock.nanoseconds() < deadline) {
-        waitForWire(id);
+        waitForWire();
         advance();
     }
     bytesRead = ch.take(buffer, count);
@@ -96,13 +97,13 @@ DriverStatus SimBoard::read(ChannelId id, std::uint8_t* buffer, std::uint32_t co
     return hx::Ok;
 }
 
-void SimBoard::waitForWire(ChannelId id) {
-    const std::int64_t byteNs = wire::byteTimeNs(channel(id).settings.baudRate);
-    if (byteNs < nsPerMs) {
-        clock.yield();
-    } else {
-        clock.sleep(static_cast<int>(std::min<std::int64_t>(10, byteNs / nsPerMs)));
-    }
+// A read or write that must wait sleeps until the board's next event, as a
+// driver blocks until its device moves; a stalled wire is looked at again
+// every millisecond.
+void SimBoard::waitForWire() {
+    const std::int64_t now = clock.nanoseconds();
+    const std::int64_t wake = std::min(nextWakeNs(), now + nsPerMs);
+    clock.sleepNanoseconds(std::max<std::int64_t>(0, wake - now));
 }
 
 DriverStatus SimBoard::write(ChannelId id, const std::uint8_t* buffer, std::uint32_t count,
@@ -131,7 +132,7 @@ DriverStatus SimBoard::write(ChannelId id, const std::uint8_t* buffer, std::uint
         if (bytesWritten == limit || clock.nanoseconds() >= deadline || !plugged) {
             break;
         }
-        waitForWire(id);
+        waitForWire();
     }
     ch.writes.push_back(accepted);
     return hx::Ok;
@@ -161,8 +162,17 @@ DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
     }
 }
 
+// The bridge and the computer exchange data once per USB microframe: nothing
+// a waiting read or write can see changes between two boundaries, so a wait
+// sleeps to the boundary at or after the board's next event.
 std::int64_t SimBoard::nextWakeNs() const {
-    return std::min({nextEventNs(), channels[0].nextReportNs(), channels[1].nextReportNs()});
+    const std::int64_t next =
+        std::min({nextEventNs(), channels[0].nextReportNs(), channels[1].nextReportNs()});
+    constexpr std::int64_t frame = SimChannel::microframeNs;
+    if (next > std::numeric_limits<std::int64_t>::max() - frame) {
+        return next;
+    }
+    return (next + frame - 1) / frame * frame;
 }
 
 DriverStatus SimBoard::modemStatus(ChannelId id, std::uint32_t& status) {

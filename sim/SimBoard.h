@@ -116,7 +116,7 @@ class SimBoard {
 
   private:
     DriverStatus usable(ChannelId id) const;
-    void waitForWire(ChannelId id);
+    void waitForWire();
     std::int64_t nextWakeNs() const;
     template <typename Change>
     DriverStatus change(ChannelId id, Change&& apply);

@@ -136,6 +136,7 @@ void DiskTransfer::SendFileToDisk(const QString& path) {
     const QByteArray diskName = onTheWire(currentName);
 
     TransferChannel& channel = services.channel;
+    channel.showWaiting();
     channel.sendCommandLine("OPW", diskName);
     AnswerLines opened;
     if (!answeredWell(channel.AwaitAnswerLine(opened), opened, QStringLiteral("OPW ") + currentName,
@@ -159,15 +160,19 @@ void DiskTransfer::SendFileToDisk(const QString& path) {
 
 void DiskTransfer::finishSend(const QByteArray& diskName, TransferEnd end,
                               const AnswerLines& answer) {
+    const QString incomplete = currentName + QStringLiteral(" on Tarvik's disk may be incomplete");
     if (end == TransferEnd::Cancelled || end == TransferEnd::LinkFailed) {
-        answeredWell(end, answer, QStringLiteral("WRF"),
-                     currentName + QStringLiteral(" on Tarvik's disk may be incomplete"));
+        answeredWell(end, answer, QStringLiteral("WRF"), incomplete);
         return;
     }
-    // The disk file is closed whatever the data's answer was.
+    // The disk file is closed whatever the data's answer was. Its answer is
+    // read here, so that the next transfer does not take it for its own.
     services.channel.sendCommandLine("CLF", diskName);
-    answeredWell(end, answer, QStringLiteral("WRF"),
-                 currentName + QStringLiteral(" on Tarvik's disk may be incomplete"));
+    AnswerLines closed;
+    const TransferEnd closing = services.channel.AwaitAnswerLine(closed);
+    if (answeredWell(end, answer, QStringLiteral("WRF"), incomplete)) {
+        answeredWell(closing, closed, QStringLiteral("CLF ") + currentName, incomplete);
+    }
 }
 
 bool DiskTransfer::sendWholeFile(QFile& file, std::uint32_t size) {
@@ -250,6 +255,7 @@ void DiskTransfer::ReceiveFileWithRd(const QString& path) {
     TransferChannel& channel = services.channel;
     channel.sendCommandLine("RD", dirParser.fileName());
     const TransferEnd end = channel.receiveData(*size, writingTo(file));
+    awaitTrailingPrompt(end);
     const QString lost = QStringLiteral("nothing was saved to ") + path;
     if (end != TransferEnd::Done) {
         log(QStringLiteral("ERROR : ") + dataReason(end, file, *size, 0) + QStringLiteral(": ") +
@@ -297,6 +303,9 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
             wholeFile ? *size : std::min<std::uint64_t>(*block, *size - received));
         channel.sendCommandLine("RDF", TransferChannel::countParameter(count));
         const TransferEnd end = channel.receiveData(count, writingTo(file));
+        if (wholeFile) {
+            awaitTrailingPrompt(end);
+        }
         if (end != TransferEnd::Done) {
             log(QStringLiteral("ERROR : ") + dataReason(end, file, *size, received) +
                 QStringLiteral(": ") + lost);
@@ -316,10 +325,21 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
     }
 }
 
+// The prompt after the data is read here rather than left to the terminal's
+// loop, so that a transfer started at once after this one does not take it
+// for the start of its own answer.
+void DiskTransfer::awaitTrailingPrompt(TransferEnd dataEnd) {
+    if (dataEnd == TransferEnd::Done) {
+        AnswerLines trailing;
+        services.channel.awaitPrompts(1, trailing);
+    }
+}
+
 std::optional<std::uint32_t> DiskTransfer::askForEntry(const QString& path) {
     currentName = DiskFileName(path);
     const QString command = QStringLiteral("DIR ") + currentName;
     const QString lost = QStringLiteral("nothing was saved to ") + path;
+    services.channel.showWaiting();
     services.channel.sendCommandLine("DIR", onTheWire(currentName));
     const TransferEnd end = services.channel.readDirAnswer(dirParser);
     if (end != TransferEnd::Done) {

@@ -74,6 +74,7 @@ class DiskTransfer {
     bool sendChunk(QFile& file, std::uint32_t count, std::uint64_t sent, std::uint32_t size);
     void finishSend(const QByteArray& diskName, TransferEnd end, const AnswerLines& answer);
     std::optional<std::uint32_t> askForEntry(const QString& path);
+    void awaitTrailingPrompt(TransferEnd dataEnd);
     bool answeredWell(TransferEnd end, const AnswerLines& answer, const QString& command,
                       const QString& consequence);
     QString reason(TransferEnd end, const QString& command) const;

@@ -108,6 +108,19 @@ TransferEnd TransferChannel::readAnswer(std::uint64_t expected, TakeRead&& take)
     }
 }
 
+void TransferChannel::showWaiting() {
+    std::uint32_t waiting = 0;
+    while (!cancelled() && fetchWaiting(waiting) && waiting > 0) {
+        const std::uint32_t count = link.ReadToBufferA(waiting);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            display.ShowTerminalByte(link.ReadBufferA[i]);
+        }
+        if (count == 0) {
+            return;
+        }
+    }
+}
+
 TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
     return readAnswer(AnswerLineBytes, [&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {

@@ -55,6 +55,9 @@ class TransferChannel {
     // A byte count as the monitor reads it: four bytes, most significant first.
     static QByteArray countParameter(std::uint32_t count);
 
+    // Shows what is already waiting, as the terminal's loop would have: an
+    // answer left from before must not be read as this transfer's.
+    void showWaiting();
     // Reads and shows the chip's answer until a read ends with a carriage
     // return; the lines go to answer, so that an error line can be seen.
     TransferEnd AwaitAnswerLine(AnswerLines& answer);
