@@ -13,6 +13,7 @@
 #include "SelfAdvancingClock.h"
 #include "SimBackend.h"
 #include "TForm1.h"
+#include "TestLink.h"
 
 Q_DECLARE_METATYPE(ModeFlags)
 
@@ -106,10 +107,7 @@ void WindowTest::chooseBoard(const QString& name) {
 }
 
 void WindowTest::openChannelA() {
-    DeviceLink& link = window->link();
-    QVERIFY(link.FindAndOpenChannel(QStringLiteral("X A")));
-    link.HandleA = link.CurrentHandle;
-    link.ChannelAOpen = true;
+    QVERIFY(openChannelAByHand(window->link(), QStringLiteral("X A")));
 }
 
 void WindowTest::expectGroups(bool programmer, bool terminal, bool spy) {
@@ -363,9 +361,7 @@ void WindowTest::simulatedBoardsAreInTheChooser() {
     expectGroups(true, true, true);
 
     DeviceLink& link = window->link();
-    QVERIFY(link.FindAndOpenChannel(QStringLiteral("Tarvik Eval Board A")));
-    link.HandleA = link.CurrentHandle;
-    link.ChannelAOpen = true;
+    QVERIFY(openChannelAByHand(link, QStringLiteral("Tarvik Eval Board A")));
     QVERIFY(link.LowerDtr() == hx::Ok);
     window->RefreshStatus();
     QCOMPARE(ui().Label12->text(), QStringLiteral("ACK"));

@@ -8,6 +8,7 @@
 #include "HxDriver.h"
 #include "ScriptedBackend.h"
 #include "ScriptedDialogs.h"
+#include "TestLink.h"
 
 class DeviceTest : public QObject {
     Q_OBJECT
@@ -67,9 +68,7 @@ void DeviceTest::cleanup() {
 }
 
 void DeviceTest::openA(const std::string& description) {
-    QVERIFY(link->FindAndOpenChannel(QString::fromStdString(description)));
-    link->HandleA = link->CurrentHandle;
-    link->ChannelAOpen = true;
+    QVERIFY(openChannelAByHand(*link, QString::fromStdString(description)));
     backend->clearLog();
 }
 

@@ -10,6 +10,7 @@
 #include "ScriptedBackend.h"
 #include "ScriptedDialogs.h"
 #include "SelfAdvancingClock.h"
+#include "TestLink.h"
 
 Q_DECLARE_METATYPE(TimeOfDay)
 
@@ -47,9 +48,7 @@ void BootLinkTest::init() {
 void BootLinkTest::open(SelfAdvancingClock::Steps steps, TimeOfDay start) {
     clock = std::make_unique<SelfAdvancingClock>(steps, start);
     link = std::make_unique<DeviceLink>(dialogs);
-    QVERIFY(link->FindAndOpenChannel(QStringLiteral("X A")));
-    link->HandleA = link->CurrentHandle;
-    link->ChannelAOpen = true;
+    QVERIFY(openChannelAByHand(*link, QStringLiteral("X A")));
     bootLink = std::make_unique<BootLink>(*link, *clock);
     backend->clearLog();
 }

@@ -9,6 +9,7 @@
 #include "HxDriver.h"
 #include "SelfAdvancingClock.h"
 #include "SimBackend.h"
+#include "TestLink.h"
 
 // The simulated boards installed as the only backend, on a clock that moves
 // by itself, with the driver calls a test needs to talk to them.
@@ -86,13 +87,5 @@ class SimRig {
     SelfAdvancingClock clock;
     std::shared_ptr<SimBackend> backend;
 };
-
-inline QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (const int value : values) {
-        bytes.append(static_cast<char>(value));
-    }
-    return bytes;
-}
 
 inline const QByteArray signOn = QByteArray("\rTarvik Monitor 1.0 ready\rD:\\>\r");

@@ -8,17 +8,10 @@
 
 #include "DivisorToBaud.h"
 #include "MonitorFirmware.h"
+#include "TestLink.h"
 #include "VirtualDisk.h"
 
 namespace {
-
-QByteArray raw(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (const int value : values) {
-        bytes.append(static_cast<char>(value));
-    }
-    return bytes;
-}
 
 QByteArray toBytes(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
@@ -31,7 +24,8 @@ std::vector<std::uint8_t> toVector(const QByteArray& bytes) {
 
 // Data that a line reader would take apart: CRs, zero bytes and a command.
 QByteArray awkwardData(int size) {
-    const QByteArray pattern = raw({0x0D, 0x00, 0xFF, 0x20}) + "FWV\rDIR\r" + raw({0x0D, 0x0D});
+    const QByteArray pattern =
+        bytesOf({0x0D, 0x00, 0xFF, 0x20}) + "FWV\rDIR\r" + bytesOf({0x0D, 0x0D});
     QByteArray data;
     while (data.size() < size) {
         data += pattern;
@@ -40,7 +34,7 @@ QByteArray awkwardData(int size) {
 }
 
 QByteArray countBytes(std::uint32_t count) {
-    return raw(
+    return bytesOf(
         {int(count >> 24), int((count >> 16) & 0xFF), int((count >> 8) & 0xFF), int(count & 0xFF)});
 }
 
@@ -96,14 +90,14 @@ class MonitorTest : public QObject {
         QTest::addColumn<quint32>("baudRate");
         // The host's baud list, as its Set command sends the divisor bytes.
         const std::vector<std::pair<QByteArray, quint32>> baudList = {
-            {raw({0x10, 0x27, 0x00}), 300},     {raw({0x88, 0x13, 0x00}), 600},
-            {raw({0xC4, 0x09, 0x00}), 1200},    {raw({0xE2, 0x04, 0x00}), 2400},
-            {raw({0x71, 0x02, 0x00}), 4800},    {raw({0x38, 0x41, 0x00}), 9600},
-            {raw({0x9C, 0x80, 0x00}), 19200},   {raw({0x4E, 0xC0, 0x00}), 38400},
-            {raw({0x34, 0xC0, 0x00}), 57600},   {raw({0x1A, 0x00, 0x00}), 115200},
-            {raw({0x0D, 0x00, 0x00}), 230400},  {raw({0x06, 0x40, 0x00}), 460800},
-            {raw({0x03, 0x80, 0x00}), 921600},  {raw({0x03, 0x00, 0x00}), 1000000},
-            {raw({0x01, 0x00, 0x00}), 2000000}, {raw({0x00, 0x00, 0x00}), 3000000},
+            {bytesOf({0x10, 0x27, 0x00}), 300},     {bytesOf({0x88, 0x13, 0x00}), 600},
+            {bytesOf({0xC4, 0x09, 0x00}), 1200},    {bytesOf({0xE2, 0x04, 0x00}), 2400},
+            {bytesOf({0x71, 0x02, 0x00}), 4800},    {bytesOf({0x38, 0x41, 0x00}), 9600},
+            {bytesOf({0x9C, 0x80, 0x00}), 19200},   {bytesOf({0x4E, 0xC0, 0x00}), 38400},
+            {bytesOf({0x34, 0xC0, 0x00}), 57600},   {bytesOf({0x1A, 0x00, 0x00}), 115200},
+            {bytesOf({0x0D, 0x00, 0x00}), 230400},  {bytesOf({0x06, 0x40, 0x00}), 460800},
+            {bytesOf({0x03, 0x80, 0x00}), 921600},  {bytesOf({0x03, 0x00, 0x00}), 1000000},
+            {bytesOf({0x01, 0x00, 0x00}), 2000000}, {bytesOf({0x00, 0x00, 0x00}), 3000000},
         };
         for (const auto& [bytes, baud] : baudList) {
             QTest::addRow("list %u", baud) << bytes << baud;
@@ -117,23 +111,23 @@ class MonitorTest : public QObject {
         };
         for (const auto& [divisor, baud] : divisorTable) {
             QTest::addRow("code %u", divisor)
-                << raw({int(divisor & 0xFF), int((divisor >> 8) & 0xFF), int(divisor >> 16)})
+                << bytesOf({int(divisor & 0xFF), int((divisor >> 8) & 0xFF), int(divisor >> 16)})
                 << baud;
         }
         // Off the list: 3,000,000 / (100 + eighths/8), rounded.
-        QTest::newRow("100 0/8") << raw({0x64, 0x00, 0x00}) << quint32(30000);
-        QTest::newRow("100 1/8") << raw({0x64, 0xC0, 0x00}) << quint32(29963);
-        QTest::newRow("100 2/8") << raw({0x64, 0x80, 0x00}) << quint32(29925);
-        QTest::newRow("100 3/8") << raw({0x64, 0x00, 0x01}) << quint32(29888);
-        QTest::newRow("100 4/8") << raw({0x64, 0x40, 0x00}) << quint32(29851);
-        QTest::newRow("100 5/8") << raw({0x64, 0x40, 0x01}) << quint32(29814);
-        QTest::newRow("100 6/8") << raw({0x64, 0x80, 0x01}) << quint32(29777);
-        QTest::newRow("100 7/8") << raw({0x64, 0xC0, 0x01}) << quint32(29740);
-        QTest::newRow("typed 14400") << raw({0xD0, 0x00, 0x01}) << quint32(14397);
-        QTest::newRow("14-bit integer") << raw({0xFF, 0x3F, 0x00}) << quint32(183);
-        QTest::newRow("1 with fraction") << raw({0x01, 0xC0, 0x01}) << quint32(2000000);
-        QTest::newRow("0 with fraction") << raw({0x00, 0x40, 0x00}) << quint32(3000000);
-        QTest::newRow("third byte's upper bits") << raw({0x64, 0x00, 0xFE}) << quint32(30000);
+        QTest::newRow("100 0/8") << bytesOf({0x64, 0x00, 0x00}) << quint32(30000);
+        QTest::newRow("100 1/8") << bytesOf({0x64, 0xC0, 0x00}) << quint32(29963);
+        QTest::newRow("100 2/8") << bytesOf({0x64, 0x80, 0x00}) << quint32(29925);
+        QTest::newRow("100 3/8") << bytesOf({0x64, 0x00, 0x01}) << quint32(29888);
+        QTest::newRow("100 4/8") << bytesOf({0x64, 0x40, 0x00}) << quint32(29851);
+        QTest::newRow("100 5/8") << bytesOf({0x64, 0x40, 0x01}) << quint32(29814);
+        QTest::newRow("100 6/8") << bytesOf({0x64, 0x80, 0x01}) << quint32(29777);
+        QTest::newRow("100 7/8") << bytesOf({0x64, 0xC0, 0x01}) << quint32(29740);
+        QTest::newRow("typed 14400") << bytesOf({0xD0, 0x00, 0x01}) << quint32(14397);
+        QTest::newRow("14-bit integer") << bytesOf({0xFF, 0x3F, 0x00}) << quint32(183);
+        QTest::newRow("1 with fraction") << bytesOf({0x01, 0xC0, 0x01}) << quint32(2000000);
+        QTest::newRow("0 with fraction") << bytesOf({0x00, 0x40, 0x00}) << quint32(3000000);
+        QTest::newRow("third byte's upper bits") << bytesOf({0x64, 0x00, 0xFE}) << quint32(30000);
     }
 
     void divisorToBaud() {
@@ -156,8 +150,8 @@ class MonitorTest : public QObject {
     void startResetsModesAndAbandonsAWrite() {
         MonitorRig rig;
         rig.exchange(toShortSet);
-        rig.exchange(raw({0x90, 0x0D}));
-        rig.exchange(raw({0x09, 0x20}) + "NEW.BIN\r" + raw({0x08, 0x20}) + "100\r" + "abc");
+        rig.exchange(bytesOf({0x90, 0x0D}));
+        rig.exchange(bytesOf({0x09, 0x20}) + "NEW.BIN\r" + bytesOf({0x08, 0x20}) + "100\r" + "abc");
         rig.monitor.start();
         QVERIFY(rig.monitor.extendedCommandSet());
         QVERIFY(rig.monitor.hexNumberInput());
@@ -175,33 +169,34 @@ class MonitorTest : public QObject {
         QTest::newRow("word in lower case")
             << none << QByteArray("fwv\r") << "\rTarvik Monitor 1.0\r" + prompt;
         QTest::newRow("short version")
-            << toShortSet << raw({0x13, 0x0D}) << "\rTarvik Monitor 1.0\r" + shortPrompt;
+            << toShortSet << bytesOf({0x13, 0x0D}) << "\rTarvik Monitor 1.0\r" + shortPrompt;
         QTest::newRow("unknown word") << none << QByteArray("XYZ\r") << "Bad Command\r" + prompt;
-        QTest::newRow("unknown code") << toShortSet << raw({0x03, 0x0D}) << "BC\r" + shortPrompt;
+        QTest::newRow("unknown code")
+            << toShortSet << bytesOf({0x03, 0x0D}) << "BC\r" + shortPrompt;
         QTest::newRow("word in short set")
             << toShortSet << QByteArray("FWV\r") << "BC\r" + shortPrompt;
         QTest::newRow("code in extended set")
-            << none << raw({0x13, 0x0D}) << "Bad Command\r" + prompt;
+            << none << bytesOf({0x13, 0x0D}) << "Bad Command\r" + prompt;
         QTest::newRow("code without space")
-            << toShortSet << raw({0x01, 'X', 0x0D}) << "BC\r" + shortPrompt;
+            << toShortSet << bytesOf({0x01, 'X', 0x0D}) << "BC\r" + shortPrompt;
         QTest::newRow("echo E") << none << QByteArray("E\r") << QByteArray("E\r");
         QTest::newRow("echo e") << none << QByteArray("e\r") << QByteArray("e\r");
-        QTest::newRow("short echo E") << toShortSet << raw({0x45, 0x0D}) << QByteArray("E\r");
-        QTest::newRow("short echo e") << toShortSet << raw({0x65, 0x0D}) << QByteArray("e\r");
+        QTest::newRow("short echo E") << toShortSet << bytesOf({0x45, 0x0D}) << QByteArray("E\r");
+        QTest::newRow("short echo e") << toShortSet << bytesOf({0x65, 0x0D}) << QByteArray("e\r");
         QTest::newRow("empty line") << none << QByteArray("\r") << prompt;
         QTest::newRow("short empty line") << toShortSet << QByteArray("\r") << shortPrompt;
         QTest::newRow("to short set") << none << toShortSet << shortPrompt;
-        QTest::newRow("short to extended") << toShortSet << raw({0x11, 0x0D}) << prompt;
-        QTest::newRow("short to short") << toShortSet << raw({0x10, 0x0D}) << shortPrompt;
+        QTest::newRow("short to extended") << toShortSet << bytesOf({0x11, 0x0D}) << prompt;
+        QTest::newRow("short to short") << toShortSet << bytesOf({0x10, 0x0D}) << shortPrompt;
         QTest::newRow("to extended") << none << QByteArray("ecs\r") << prompt;
         QTest::newRow("to ascii") << none << toAscii << prompt;
-        QTest::newRow("short to hex") << toShortSet << raw({0x91, 0x0D}) << shortPrompt;
+        QTest::newRow("short to hex") << toShortSet << bytesOf({0x91, 0x0D}) << shortPrompt;
         QTest::newRow("parameter where none")
             << none << QByteArray("IPA X\r") << "Bad Command\r" + prompt;
         QTest::newRow("name missing") << none << QByteArray("RD\r") << "Bad Command\r" + prompt;
         QTest::newRow("no such file")
             << none << QByteArray("RD NOPE.TXT\r") << "Command Failed\r" + prompt;
-        QTest::newRow("short no such file") << toShortSet << raw({0x04, 0x20}) + "NOPE.TXT\r"
+        QTest::newRow("short no such file") << toShortSet << bytesOf({0x04, 0x20}) + "NOPE.TXT\r"
                                             << "CF\r" + shortPrompt;
         QTest::newRow("close with nothing open")
             << none << QByteArray("CLF\r") << "Command Failed\r" + prompt;
@@ -212,7 +207,7 @@ class MonitorTest : public QObject {
         QTest::newRow("identify") << none << QByteArray("IDD\r")
                                   << "\rTarvik Virtual Disk\r" + prompt;
         QTest::newRow("free space hex") << QByteArray() << QByteArray("FS\r")
-                                        << "\r" + raw({0x00, 0x01, 0x00, 0x00}) + "\r" + prompt;
+                                        << "\r" + bytesOf({0x00, 0x01, 0x00, 0x00}) + "\r" + prompt;
         QTest::newRow("free space decimal") << toAscii << QByteArray("FS\r") << "\r256\r" + prompt;
     }
 
@@ -230,13 +225,13 @@ class MonitorTest : public QObject {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("answer");
-        const QByteArray logEntry = "\rLOG.TXT " + raw({0x10, 0x27, 0x00, 0x00}) + "\r";
+        const QByteArray logEntry = "\rLOG.TXT " + bytesOf({0x10, 0x27, 0x00, 0x00}) + "\r";
         QTest::newRow("hex size") << QByteArray() << QByteArray("DIR LOG.TXT\r")
                                   << logEntry + prompt;
         QTest::newRow("name in lower case")
             << QByteArray() << QByteArray("dir log.txt\r") << logEntry + prompt;
         QTest::newRow("short set")
-            << toShortSet << raw({0x01, 0x20}) + "LOG.TXT\r" << logEntry + shortPrompt;
+            << toShortSet << bytesOf({0x01, 0x20}) + "LOG.TXT\r" << logEntry + shortPrompt;
         QTest::newRow("decimal size")
             << toAscii << QByteArray("DIR LOG.TXT\r") << "\rLOG.TXT 10000\r" + prompt;
         QTest::newRow("directory")
@@ -262,7 +257,7 @@ class MonitorTest : public QObject {
         MonitorRig rig;
         rig.disk.put("EDGE.BIN", toVector(awkwardData(0x0D0D)));
         QCOMPARE(rig.exchange("DIR EDGE.BIN\r"),
-                 "\rEDGE.BIN " + raw({0x0D, 0x0D, 0x00, 0x00}) + "\r" + prompt);
+                 "\rEDGE.BIN " + bytesOf({0x0D, 0x0D, 0x00, 0x00}) + "\r" + prompt);
     }
 
     void writeThenReadBackByteExact_data() {
@@ -304,9 +299,9 @@ class MonitorTest : public QObject {
         MonitorRig rig;
         const QByteArray data = awkwardData(1000);
         rig.exchange(toShortSet);
-        const QByteArray wrf = raw({0x08, 0x20});
+        const QByteArray wrf = bytesOf({0x08, 0x20});
         const QByteArray answers =
-            rig.exchange(raw({0x09, 0x20}) + "LOG.TXT\r" + wrf + countBytes(512) + "\r" +
+            rig.exchange(bytesOf({0x09, 0x20}) + "LOG.TXT\r" + wrf + countBytes(512) + "\r" +
                          data.left(512) + wrf + countBytes(488) + "\r" + data.mid(512));
         QCOMPARE(answers, shortPrompt + shortPrompt + shortPrompt);
         // OPW empties the file it opens: the copy replaces the old file.
@@ -330,23 +325,24 @@ class MonitorTest : public QObject {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<quint32>("newRate");  // 0: no change
-        QTest::newRow("115200") << QByteArray() << "SBD " + raw({0x1A, 0x00, 0x00, 0x0D}) << prompt
-                                << quint32(115200);
+        QTest::newRow("115200") << QByteArray() << "SBD " + bytesOf({0x1A, 0x00, 0x00, 0x0D})
+                                << prompt << quint32(115200);
         QTest::newRow("divisor byte is CR")
-            << QByteArray() << "sbd " + raw({0x0D, 0x00, 0x00, 0x0D}) << prompt << quint32(230400);
-        QTest::newRow("short set") << toShortSet << raw({0x14, 0x20, 0x0D, 0x00, 0x00, 0x0D})
+            << QByteArray() << "sbd " + bytesOf({0x0D, 0x00, 0x00, 0x0D}) << prompt
+            << quint32(230400);
+        QTest::newRow("short set") << toShortSet << bytesOf({0x14, 0x20, 0x0D, 0x00, 0x00, 0x0D})
                                    << shortPrompt << quint32(230400);
-        QTest::newRow("3000000") << QByteArray() << "SBD " + raw({0x00, 0x00, 0x00, 0x0D}) << prompt
-                                 << quint32(3000000);
+        QTest::newRow("3000000") << QByteArray() << "SBD " + bytesOf({0x00, 0x00, 0x00, 0x0D})
+                                 << prompt << quint32(3000000);
         QTest::newRow("decimal divisor")
             << toAscii << QByteArray("SBD 26\r") << prompt << quint32(115200);
         QTest::newRow("raw bytes in ascii mode")
-            << toAscii << "SBD " + raw({0x38, 0x41, 0x00, 0x0D}) << "Bad Command\r" + prompt
+            << toAscii << "SBD " + bytesOf({0x38, 0x41, 0x00, 0x0D}) << "Bad Command\r" + prompt
             << quint32(0);
         QTest::newRow("decimal beyond 24 bits")
             << toAscii << QByteArray("SBD 16777216\r") << "Bad Command\r" + prompt << quint32(0);
         QTest::newRow("byte after divisor")
-            << QByteArray() << "SBD " + raw({0x1A, 0x00, 0x00, 0x41, 0x0D})
+            << QByteArray() << "SBD " + bytesOf({0x1A, 0x00, 0x00, 0x41, 0x0D})
             << "Bad Command\r" + prompt << quint32(0);
     }
 
@@ -389,8 +385,8 @@ class MonitorTest : public QObject {
         rig.disk.setPresent(false);
         QCOMPARE(rig.exchange(command), "No Disk\r" + prompt);
         rig.exchange(toShortSet);
-        QCOMPARE(rig.exchange(raw({0x0F, 0x0D})), "ND\r" + shortPrompt);
-        QCOMPARE(rig.exchange(raw({0x13, 0x0D})), "\rTarvik Monitor 1.0\r" + shortPrompt);
+        QCOMPARE(rig.exchange(bytesOf({0x0F, 0x0D})), "ND\r" + shortPrompt);
+        QCOMPARE(rig.exchange(bytesOf({0x13, 0x0D})), "\rTarvik Monitor 1.0\r" + shortPrompt);
     }
 
     void diskFullConsumesTheDataAndWritesNone() {
@@ -403,7 +399,7 @@ class MonitorTest : public QObject {
         QCOMPARE(rig.exchange("WRF " + countBytes(10) + "\r" + awkwardData(10)), prompt);
         QCOMPARE(rig.disk.freeBytes(), std::uint64_t(0));
         rig.exchange(toShortSet);
-        QCOMPARE(rig.exchange(raw({0x08, 0x20}) + countBytes(1) + "\rx"), "DF\r" + shortPrompt);
+        QCOMPARE(rig.exchange(bytesOf({0x08, 0x20}) + countBytes(1) + "\rx"), "DF\r" + shortPrompt);
     }
 
     void suspendIgnoresEverythingUntilCarriageReturn() {
@@ -415,7 +411,7 @@ class MonitorTest : public QObject {
         QVERIFY(!rig.monitor.suspended());
         QCOMPARE(rig.exchange("FWV\r"), "\rTarvik Monitor 1.0\r" + prompt);
         rig.exchange(toShortSet);
-        QCOMPARE(rig.exchange(raw({0x17, 0x0D, 0x13})), shortPrompt);
+        QCOMPARE(rig.exchange(bytesOf({0x17, 0x0D, 0x13})), shortPrompt);
         QCOMPARE(rig.exchange("\r"), shortPrompt);
     }
 
@@ -439,10 +435,11 @@ class MonitorTest : public QObject {
     void setupDataAreConsumed() {
         MonitorRig rig;
         rig.exchange(toShortSet);
-        const QByteArray header = raw({0x9A, 0x20, 0x80, 0x06, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03});
-        QCOMPARE(rig.exchange(header + "\r" + raw({0x0D, 0x45, 0x0D})), "CF\r" + shortPrompt);
-        QCOMPARE(rig.exchange(raw({0x45, 0x0D})), QByteArray("E\r"));
-        rig.exchange(raw({0x90, 0x0D}));
+        const QByteArray header =
+            bytesOf({0x9A, 0x20, 0x80, 0x06, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03});
+        QCOMPARE(rig.exchange(header + "\r" + bytesOf({0x0D, 0x45, 0x0D})), "CF\r" + shortPrompt);
+        QCOMPARE(rig.exchange(bytesOf({0x45, 0x0D})), QByteArray("E\r"));
+        rig.exchange(bytesOf({0x90, 0x0D}));
         QCOMPARE(rig.exchange(header + "\r"), "BC\r" + shortPrompt);
     }
 

@@ -18,8 +18,10 @@
 #include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
+#include "LoopSession.h"
 #include "SimBackend.h"
 #include "TForm1.h"
+#include "TestLink.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -31,17 +33,9 @@ const QString Version = QStringLiteral("Tarvik Monitor 1.0");
 const QString PortMustBeOpen = QStringLiteral("ERROR : Port must be open");
 const QString SelectDevice = QStringLiteral("ERROR : You must select a device");
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray result;
-    for (int v : values) {
-        result.append(static_cast<char>(v));
-    }
-    return result;
-}
-
 QByteArray divisorBytes(std::uint32_t baudRate) {
     const DivisorBytes divisor = BaudDivisorBytes(baudRate).value();
-    return bytes({divisor[0], divisor[1], divisor[2]});
+    return bytesOf({divisor[0], divisor[1], divisor[2]});
 }
 
 QByteArray joined(const std::vector<QByteArray>& writes, std::size_t from = 0) {
@@ -51,87 +45,6 @@ QByteArray joined(const std::vector<QByteArray>& writes, std::size_t from = 0) {
     }
     return all;
 }
-
-// Drives a session while Open's receive loop runs: each step's action runs
-// once the step before it has reached its condition; after the last step, or
-// when a condition is not reached within a bounded number of loop passes, the
-// session presses Close, so a failing test cannot hang.
-class Session {
-  public:
-    using Condition = std::function<bool()>;
-    static constexpr int PassBudget = 400'000;
-
-    explicit Session(Ui::Form1& form) : form(form) {
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
-    }
-
-    Session& step(
-        std::function<void()> action, Condition until = [] { return true; }) {
-        steps.push_back({std::move(action), std::move(until)});
-        return *this;
-    }
-    Session& waitFor(Condition until) {
-        return step([] {}, std::move(until));
-    }
-
-    // Presses Open; returns once the loop has ended.
-    void run() {
-        timer.start();
-        QTest::mouseClick(form.Button6, Qt::LeftButton);
-        timer.stop();
-    }
-
-    // Every step ran and reached its condition.
-    bool completed() const {
-        return !timedOut && next == steps.size() && (!waiting || steps.back().until());
-    }
-    int stepsDone() const { return static_cast<int>(next) - (waiting ? 1 : 0); }
-
-  private:
-    struct Step {
-        std::function<void()> action;
-        Condition until;
-    };
-
-    void tick() {
-        if (finished) {
-            return;
-        }
-        if (waiting && !steps[next - 1].until()) {
-            if (++passes < PassBudget) {
-                return;
-            }
-            timedOut = true;
-            finish();
-            return;
-        }
-        waiting = false;
-        passes = 0;
-        if (next == steps.size()) {
-            finish();
-            return;
-        }
-        steps[next++].action();
-        waiting = true;
-    }
-
-    void finish() {
-        finished = true;
-        if (form.Button7->isEnabled()) {
-            QTest::mouseClick(form.Button7, Qt::LeftButton);
-        }
-    }
-
-    Ui::Form1& form;
-    QTimer timer;
-    std::vector<Step> steps;
-    std::size_t next = 0;
-    bool waiting = false;
-    bool finished = false;
-    bool timedOut = false;
-    int passes = 0;
-};
 
 }  // namespace
 
@@ -189,14 +102,14 @@ class ConnectionTest : public QObject {
         }
         return lines;
     }
-    Session::Condition versionAnswered() {
+    LoopSession::Condition versionAnswered() {
         return [this] { return ascii().count(Version) >= 2; };
     }
     bool asciiShows(const QString& text) { return ascii().contains(text); }
-    Session::Condition shows(const QString& text) {
+    LoopSession::Condition shows(const QString& text) {
         return [this, text] { return asciiShows(text); };
     }
-    Session::Condition signedOn() { return shows(SignOn); }
+    LoopSession::Condition signedOn() { return shows(SignOn); }
     void typeLine(const QString& line);
     void chooseRate(const QString& text) { form().ComboBox2->setEditText(text); }
     std::size_t writesToA() { return board().writes(ChannelId::A).size(); }
@@ -225,7 +138,7 @@ void ConnectionTest::divisorBytesOfEveryRate_data() {
     QTest::addColumn<std::uint32_t>("baudRate");
     QTest::addColumn<QByteArray>("expected");
     const auto row = [](std::uint32_t rate, std::initializer_list<int> divisor) {
-        QTest::addRow("%u", rate) << rate << bytes(divisor);
+        QTest::addRow("%u", rate) << rate << bytesOf(divisor);
     };
     row(300, {0x10, 0x27, 0x00});
     row(600, {0x88, 0x13, 0x00});
@@ -257,7 +170,8 @@ void ConnectionTest::divisorBytesOfEveryRate() {
     QFETCH(QByteArray, expected);
     const std::optional<DivisorBytes> divisor = BaudDivisorBytes(baudRate);
     QVERIFY(divisor.has_value());
-    QCOMPARE(bytes({(*divisor)[0], (*divisor)[1], (*divisor)[2]}).toHex(' '), expected.toHex(' '));
+    QCOMPARE(bytesOf({(*divisor)[0], (*divisor)[1], (*divisor)[2]}).toHex(' '),
+             expected.toHex(' '));
 }
 
 void ConnectionTest::unexpressibleRatesAreRefused_data() {
@@ -282,7 +196,7 @@ void ConnectionTest::openStartsTheChipAndShowsItsSignOn() {
     QString interfaceLabel;
     QString ackLabel;
     bool openState = false;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] {
         runningLabel = form().Label9->text();
         interfaceLabel = form().Label11->text();
@@ -311,7 +225,7 @@ void ConnectionTest::openStartsTheChipAndShowsItsSignOn() {
 
     // Run from the radio button, then Open's own run: 0x14, bit mode, 0x14 twice.
     for (const QByteArray& write : board().writes(ChannelId::B)) {
-        QCOMPARE(write, bytes({0x14}));
+        QCOMPARE(write, bytesOf({0x14}));
     }
     QCOMPARE(board().writes(ChannelId::B).size(), std::size_t{4});
     QCOMPARE(board().bitModeCalls(ChannelId::B).size(), std::size_t{2});
@@ -334,7 +248,7 @@ void ConnectionTest::aWholeSession() {
     std::size_t channelBWrites = 0;
     bool heldInReset = false;
     QString resetLabel;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn())
         .step([&] { typeLine(QStringLiteral("DIR")); }, shows(QStringLiteral("README.TXT")))
         .step(
@@ -366,14 +280,14 @@ void ConnectionTest::aWholeSession() {
     QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
     QVERIFY(heldInReset);
     QCOMPARE(resetLabel, QStringLiteral("Reset"));
-    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x10, 0x14, 0x14}));
+    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytesOf({0x10, 0x14, 0x14}));
     QCOMPARE(asciiLines().last(),
              QStringLiteral("Device ") + BoardName + QStringLiteral(" Closed"));
     QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void ConnectionTest::closeRestoresTheClosedState() {
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] { form().RadioButton6->setChecked(true); });
     session.run();
     QVERIFY(session.completed());
@@ -481,7 +395,7 @@ void ConnectionTest::setChangesBothEnds() {
     }
     std::size_t setWrite = 0;
     std::uint32_t bridgeRateRightAfterSend = 0;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn())
         .step(
             [&] {
@@ -495,7 +409,7 @@ void ConnectionTest::setChangesBothEnds() {
     session.run();
     QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
 
-    const QByteArray expected = QByteArray("SBD ") + divisorBytes(baudRate) + bytes({0x0D});
+    const QByteArray expected = QByteArray("SBD ") + divisorBytes(baudRate) + bytesOf({0x0D});
     QCOMPARE(board().writes(ChannelId::A).at(setWrite).toHex(' '), expected.toHex(' '));
     QCOMPARE(bridgeRateRightAfterSend, baudRate);
     QCOMPARE(board().settings(ChannelId::A).baudRate, baudRate);
@@ -520,7 +434,7 @@ void ConnectionTest::setWhileClosedDoesNothing() {
 void ConnectionTest::setRefusesABadRate() {
     std::size_t writesBefore = 0;
     std::int32_t staged = -1;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] {
         QTest::keyClicks(form().Memo2, QStringLiteral("ab"));
         writesBefore = writesToA();
@@ -540,7 +454,7 @@ void ConnectionTest::setRefusesABadRate() {
 
 void ConnectionTest::stagedKeysGoOutAheadOfTheBaudCommand() {
     std::size_t setWrite = 0;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] {
         QTest::keyClicks(form().Memo2, QStringLiteral("ab"));
         chooseRate(QStringLiteral("19200"));
@@ -550,7 +464,7 @@ void ConnectionTest::stagedKeysGoOutAheadOfTheBaudCommand() {
     session.run();
     QVERIFY(session.completed());
     QCOMPARE(board().writes(ChannelId::A).at(setWrite),
-             QByteArray("abSBD ") + divisorBytes(19200) + bytes({0x0D}));
+             QByteArray("abSBD ") + divisorBytes(19200) + bytesOf({0x0D}));
     QCOMPARE(board().settings(ChannelId::A).baudRate, 19200u);
 }
 
@@ -565,7 +479,7 @@ void ConnectionTest::suspendAndResume() {
     bool resumedControls = false;
     bool channelBClosed = false;
     QString resumedLabel;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn())
         .step([&] {
             // Keys typed without Enter are dropped by both.
@@ -590,13 +504,13 @@ void ConnectionTest::suspendAndResume() {
     session.run();
     QVERIFY(session.completed());
 
-    QCOMPARE(board().writes(ChannelId::A).at(suspendWrite), bytes({0x53, 0x55, 0x4D, 0x0D}));
+    QCOMPARE(board().writes(ChannelId::A).at(suspendWrite), bytesOf({0x53, 0x55, 0x4D, 0x0D}));
     QCOMPARE(suspendedLabel, QStringLiteral("Suspend"));
     QVERIFY(suspendedControls);
     QVERIFY(hex().contains(QStringLiteral("53 55 4D 0D ")));
-    QCOMPARE(board().writes(ChannelId::A).at(resumeWrite), bytes({0x0D}));
+    QCOMPARE(board().writes(ChannelId::A).at(resumeWrite), bytesOf({0x0D}));
     // Resume selects Run again: channel B gets the run pattern and is closed.
-    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytes({0x14, 0x14}));
+    QCOMPARE(joined(board().writes(ChannelId::B), channelBWrites), bytesOf({0x14, 0x14}));
     QVERIFY(channelBClosed);
     QVERIFY(resumedControls);
     QCOMPARE(resumedLabel, QStringLiteral("Running"));
@@ -617,9 +531,10 @@ void ConnectionTest::boardControlWhileClosed_data() {
     QTest::addColumn<int>("bitModeCalls");
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("released");
-    QTest::newRow("run") << false << bytes({0x14, 0x14}) << 1 << QStringLiteral("Running") << true;
+    QTest::newRow("run") << false << bytesOf({0x14, 0x14}) << 1 << QStringLiteral("Running")
+                         << true;
     QTest::newRow("reset after run")
-        << true << bytes({0x14, 0x14, 0x10}) << 2 << QStringLiteral("Reset") << false;
+        << true << bytesOf({0x14, 0x14, 0x10}) << 2 << QStringLiteral("Reset") << false;
 }
 
 void ConnectionTest::boardControlWhileClosed() {
@@ -664,7 +579,7 @@ void ConnectionTest::openAndSetDriveTheLines() {
     std::pair<bool, bool> afterSet;
     bool rtsEnabledAtOpen = false;
     bool rtsDisabledAfterSet = false;
-    Session session(form());
+    LoopSession session(form());
     session.step([&] {
         atOpen = lines();
         rtsEnabledAtOpen = form().RadioButton5->isChecked();
@@ -691,7 +606,7 @@ void ConnectionTest::dataAndCommandModeAcknowledgement() {
         acks << form().Label12->text();
         dtr.push_back(board().settings(ChannelId::A).dtr);
     };
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] {
         QTest::mouseClick(form().RadioButton4, Qt::LeftButton);
         note();
@@ -714,7 +629,7 @@ void ConnectionTest::disabledRtsHoldsTheChipWithoutLoss() {
     bool heldWhileDisabled = false;
     QString disabledLabel;
     int passes = 0;
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn())
         .step([&] {
             QTest::mouseClick(form().RadioButton6, Qt::LeftButton);
@@ -742,7 +657,7 @@ void ConnectionTest::disabledRtsHoldsTheChipWithoutLoss() {
 // --- Ending the loop ---
 
 void ConnectionTest::closingTheWindowEndsTheLoopCleanly() {
-    Session session(form());
+    LoopSession session(form());
     session.waitFor(signedOn()).step([&] { fixture->window().close(); });
     session.run();
     QVERIFY(session.completed());
@@ -754,7 +669,7 @@ void ConnectionTest::closingTheWindowEndsTheLoopCleanly() {
 }
 
 void ConnectionTest::failedQueueStatusEndsTheLoop() {
-    Session session(form());
+    LoopSession session(form());
     // The loop ends by itself: the session's Close never comes.
     session.waitFor(signedOn()).step([&] { board().unplug(); }, [] { return false; });
     session.run();

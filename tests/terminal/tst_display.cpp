@@ -10,6 +10,7 @@
 #include "PaneWriter.h"
 #include "SelfAdvancingClock.h"
 #include "TerminalDisplay.h"
+#include "TestLink.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ QStringList paneLines(const QPlainTextEdit& pane) {
         lines.removeLast();
     }
     return lines;
-}
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray result;
-    for (int v : values) {
-        result.append(static_cast<char>(v));
-    }
-    return result;
 }
 
 QString hexPairs(const QByteArray& data) {
@@ -102,7 +95,7 @@ void DisplayTest::lineBuilding_data() {
     QTest::addColumn<int>("lineCount");
 
     QTest::newRow("prompt ended by CR")
-        << bytes({0x44, 0x3A, 0x5C, 0x3E, 0x0D}) << QStringList{"44 3A 5C 3E 0D "}
+        << bytesOf({0x44, 0x3A, 0x5C, 0x3E, 0x0D}) << QStringList{"44 3A 5C 3E 0D "}
         << QStringList{"D:\\>"} << 0 << 0 << 2;
 
     const QByteArray twenty = letters(20);
@@ -138,7 +131,7 @@ void DisplayTest::lineBuilding_data() {
         << 2;
 
     QTest::newRow("bytes above 0x7F map one to one")
-        << bytes({0x80, 0xA9, 0xE9, 0xFF, 0x0D}) << QStringList{"80 A9 E9 FF 0D "}
+        << bytesOf({0x80, 0xA9, 0xE9, 0xFF, 0x0D}) << QStringList{"80 A9 E9 FF 0D "}
         << QStringList{QString(QChar(0x80)) + QChar(0xA9) + QChar(0xE9) + QChar(0xFF)} << 0 << 0
         << 2;
 }
@@ -214,7 +207,7 @@ void DisplayTest::hexPaneKeepsTheNewestLines() {
 
     constexpr int total = 130;
     for (int line = 0; line < total; ++line) {
-        show(bytes({0x20 + line, 0x0D}));
+        show(bytesOf({0x20 + line, 0x0D}));
         if (flushEvery > 0 && line % flushEvery == 0) {
             display->flush();
         }
@@ -223,8 +216,8 @@ void DisplayTest::hexPaneKeepsTheNewestLines() {
 
     const QStringList lines = paneLines(*hexPane);
     QCOMPARE(lines.size(), bound);
-    QCOMPARE(lines.first(), hexPairs(bytes({0x20 + total - bound, 0x0D})));
-    QCOMPARE(lines.last(), hexPairs(bytes({0x20 + total - 1, 0x0D})));
+    QCOMPARE(lines.first(), hexPairs(bytesOf({0x20 + total - bound, 0x0D})));
+    QCOMPARE(lines.last(), hexPairs(bytesOf({0x20 + total - 1, 0x0D})));
     // The ASCII pane has its own rule and is not bounded this way.
     QCOMPARE(paneLines(*asciiPane).size(), total);
 }

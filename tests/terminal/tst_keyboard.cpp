@@ -10,6 +10,7 @@
 #include "DeviceLink.h"
 #include "DriverRegistry.h"
 #include "Form1Ui.h"
+#include "LoopSession.h"
 #include "ScriptedBackend.h"
 #include "ScriptedDialogs.h"
 #include "SelfAdvancingClock.h"
@@ -95,26 +96,24 @@ void KeyboardTest::chooseBoard() {
     QVERIFY(ui().Button6->isEnabled());
 }
 
+// Each step runs once the loop has made two passes since the step before:
+// one may have been under way when that step ran.
 void KeyboardTest::whileOpen(const QList<Step>& steps) {
-    int next = 0;
-    QTimer driver;
-    driver.setInterval(0);
-    connect(&driver, &QTimer::timeout, [&] {
-        // Two passes: one may have been under way when the step ran.
-        if (backend->calls().filter(QStringLiteral("queueStatus")).size() < 2) {
-            return;
-        }
-        backend->clearLog();
-        if (next < steps.size()) {
-            steps[next++]();
-            return;
-        }
-        driver.stop();
-        QTest::mouseClick(ui().Button7, Qt::LeftButton);
-    });
-    driver.start();
-    QTest::mouseClick(ui().Button6, Qt::LeftButton);
-    QCOMPARE(next, steps.size());
+    const auto twoPasses = [this] {
+        return backend->calls().filter(QStringLiteral("queueStatus")).size() >= 2;
+    };
+    LoopSession session(ui());
+    session.waitFor(twoPasses);
+    for (const Step& step : steps) {
+        session.step(
+            [this, step] {
+                backend->clearLog();
+                step();
+            },
+            twoPasses);
+    }
+    session.run();
+    QVERIFY(session.completed());
     QVERIFY(!window->link().ChannelAOpen);
 }
 
