@@ -10,11 +10,16 @@ ChipProgram* SimChip::program() {
     return monitorFirmware.get();
 }
 
+void SimChip::dropQueued() {
+    outgoing.clear();
+    rateChanges.clear();
+}
+
 void SimChip::holdInReset() {
     currentState = State::HeldInReset;
     loader.reset();
     monitorFirmware.reset();
-    outgoing.clear();
+    dropQueued();
     dataModeSeen = false;
 }
 
@@ -56,7 +61,7 @@ void SimChip::setDtrInput(bool high) {
 void SimChip::setSilent(bool silent) {
     isSilent = silent;
     if (silent) {
-        outgoing.clear();
+        dropQueued();
     }
 }
 
@@ -64,28 +69,29 @@ void SimChip::transmit(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;
     }
-    outgoing.push_back({false, byte, 0});
+    outgoing.push_back(byte);
 }
 
 void SimChip::changeBaudRate(std::uint32_t baudRate) {
-    outgoing.push_back({true, 0, baudRate});
+    rateChanges.push_back({bytesSent + outgoing.size(), baudRate});
     applyDueBaudChanges();
 }
 
 void SimChip::applyDueBaudChanges() {
-    while (!outgoing.empty() && outgoing.front().rateChange) {
-        rate = outgoing.front().rate;
-        outgoing.pop_front();
+    while (!rateChanges.empty() && rateChanges.front().afterBytes <= bytesSent) {
+        rate = rateChanges.front().rate;
+        rateChanges.pop_front();
     }
 }
 
 bool SimChip::hasByteToSend() const {
-    return !outgoing.empty() && !outgoing.front().rateChange;
+    return !outgoing.empty() && (rateChanges.empty() || rateChanges.front().afterBytes > bytesSent);
 }
 
 std::uint8_t SimChip::takeByteToSend() {
-    const std::uint8_t byte = outgoing.front().byte;
+    const std::uint8_t byte = outgoing.front();
     outgoing.pop_front();
+    ++bytesSent;
     applyDueBaudChanges();
     return byte;
 }

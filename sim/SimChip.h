@@ -38,6 +38,7 @@ class SimChip : public ChipLink {
     // Applies the baud changes that nothing queued waits behind.
     void applyDueBaudChanges();
     bool hasByteToSend() const;
+    // The bytes queued to leave the chip.
     std::size_t backlog() const { return outgoing.size(); }
     std::uint8_t takeByteToSend();
     // The running monitor, or null when the chip runs something else.
@@ -53,15 +54,14 @@ class SimChip : public ChipLink {
     bool dataMode() const override { return dataModeSeen; }
 
   private:
-    // One entry of the transmit queue: a byte, or a rate that applies once
-    // every byte before it has left.
-    struct Outgoing {
-        bool rateChange = false;
-        std::uint8_t byte = 0;
+    // A rate that applies once the given count of bytes has left the chip.
+    struct RateChange {
+        std::uint64_t afterBytes = 0;
         std::uint32_t rate = 0;
     };
 
     ChipProgram* program();
+    void dropQueued();
 
     Flash& flash;
     VirtualDisk& disk;
@@ -69,7 +69,10 @@ class SimChip : public ChipLink {
     State currentState = State::HeldInReset;
     std::unique_ptr<BootLoader> loader;
     std::unique_ptr<MonitorFirmware> monitorFirmware;
-    std::deque<Outgoing> outgoing;
+    // Bytes and rate changes apart: a data-mode stream may hold megabytes.
+    std::deque<std::uint8_t> outgoing;
+    std::deque<RateChange> rateChanges;
+    std::uint64_t bytesSent = 0;
     std::uint32_t rate = MonitorFirmware::startBaudRate;
     bool dtrInput = false;
     bool dataModeSeen = false;
