@@ -10,6 +10,10 @@ ChipProgram* SimChip::program() {
     return monitorFirmware.get();
 }
 
+bool SimChip::monitorInDataMode() const {
+    return currentState == State::Monitor && dataModeSeen && !isSilent;
+}
+
 void SimChip::dropQueued() {
     outgoing.clear();
     rateChanges.clear();
@@ -40,10 +44,13 @@ void SimChip::receive(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;
     }
-    // The loopback is the monitor's data mode; the boot loader pays no
-    // attention to DTR, which the programmer raises on its link.
-    if (dataModeSeen && currentState == State::Monitor) {
-        transmit(byte);
+    // Data mode is the monitor's; the boot loader pays no attention to DTR,
+    // which the programmer raises on its link.
+    if (monitorInDataMode()) {
+        received.append(static_cast<char>(byte));
+        if (echo) {
+            outgoing.push_back(byte);
+        }
         return;
     }
     program()->receive(byte);

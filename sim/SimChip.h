@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -17,9 +18,10 @@
 // - Held in reset it is silent, ignores what arrives and has no DSR.
 // - Coming out of reset it starts a fresh boot loader or monitor; whatever it
 //   had queued to send is gone.
-// - In data mode (DTR high) every byte it receives while the monitor runs
-//   goes straight back out; the monitor does not see it. The boot loader
-//   ignores DTR. DSR follows DTR as soon as the running chip has seen it.
+// - In data mode (DTR high) the monitor does not see what arrives: every
+//   byte is added to the data record and, unless echo is off, queued to go
+//   straight back out. The boot loader ignores DTR. DSR follows DTR as soon
+//   as the running chip has seen it.
 // - Silenced by a test, it swallows what arrives and sends nothing.
 class SimChip : public ChipLink {
   public:
@@ -41,6 +43,10 @@ class SimChip : public ChipLink {
     // The bytes queued to leave the chip.
     std::size_t backlog() const { return outgoing.size(); }
     std::uint8_t takeByteToSend();
+    void setDataEcho(bool on) { echo = on; }
+    // Every byte received in data mode since the last clear.
+    const QByteArray& dataRecord() const { return received; }
+    void clearDataRecord() { received.clear(); }
     // The running monitor, or null when the chip runs something else.
     MonitorFirmware* monitor() { return monitorFirmware.get(); }
     BootLoader* bootLoader() { return loader.get(); }
@@ -61,6 +67,7 @@ class SimChip : public ChipLink {
     };
 
     ChipProgram* program();
+    bool monitorInDataMode() const;
     void dropQueued();
 
     Flash& flash;
@@ -73,6 +80,8 @@ class SimChip : public ChipLink {
     std::deque<std::uint8_t> outgoing;
     std::deque<RateChange> rateChanges;
     std::uint64_t bytesSent = 0;
+    QByteArray received;
+    bool echo = true;
     std::uint32_t rate = MonitorFirmware::startBaudRate;
     bool dtrInput = false;
     bool dataModeSeen = false;
