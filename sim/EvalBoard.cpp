@@ -24,7 +24,8 @@
 // recorded for tests and echoed: it waits in the data memory and goes back
 // out at the wire rate as flow control allows, so a file sent in data mode
 // can be received back whole, however long the computer waits before reading.
-// A test may switch the echo off; the chip then only records.
+// A test may switch the echo off; the chip then only records. A test may also
+// give the chip bytes to send in data mode; they queue behind any echo.
 //
 // Channel B's output latch drives the chip's reset line (bit 2, low = held in
 // reset) and program line (bit 4, low = boot loader) only in bit mode:
@@ -68,6 +69,13 @@ void EvalBoard::setDataMemory(std::size_t bytes) {
     advance();
     dataMemory = bytes;
     updateWire();
+}
+
+bool EvalBoard::sendInDataMode(const QByteArray& bytes) {
+    advance();
+    const bool queued = chip.sendData(bytes);
+    updateWire();
+    return queued;
 }
 
 bool EvalBoard::chipOutputPaused() const {

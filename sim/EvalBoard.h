@@ -50,6 +50,9 @@ class EvalBoard : public SimBoard {
     // read them off the wire.
     const QByteArray& dataReceived() const { return chip.dataRecord(); }
     void clearDataReceived() { chip.clearDataRecord(); }
+    // The chip sends the bytes after whatever it has queued, as flow control
+    // lets it; false (nothing queued) unless the monitor runs in data mode.
+    bool sendInDataMode(const QByteArray& bytes);
     bool resetLine() const { return resetReleased; }
     bool programLine() const { return programHigh; }
     std::uint8_t outputLatch() const { return latch; }

@@ -72,6 +72,14 @@ void SimChip::setSilent(bool silent) {
     }
 }
 
+bool SimChip::sendData(const QByteArray& bytes) {
+    if (!monitorInDataMode()) {
+        return false;
+    }
+    outgoing.insert(outgoing.end(), bytes.begin(), bytes.end());
+    return true;
+}
+
 void SimChip::transmit(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;

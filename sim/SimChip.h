@@ -20,8 +20,9 @@
 //   had queued to send is gone.
 // - In data mode (DTR high) the monitor does not see what arrives: every
 //   byte is added to the data record and, unless echo is off, queued to go
-//   straight back out. The boot loader ignores DTR. DSR follows DTR as soon
-//   as the running chip has seen it.
+//   straight back out. Bytes a test gives the chip in data mode are queued
+//   the same way. The boot loader ignores DTR. DSR follows DTR as soon as the
+//   running chip has seen it.
 // - Silenced by a test, it swallows what arrives and sends nothing.
 class SimChip : public ChipLink {
   public:
@@ -43,6 +44,8 @@ class SimChip : public ChipLink {
     // The bytes queued to leave the chip.
     std::size_t backlog() const { return outgoing.size(); }
     std::uint8_t takeByteToSend();
+    // Queues bytes to send, only while the monitor runs in data mode.
+    bool sendData(const QByteArray& bytes);
     void setDataEcho(bool on) { echo = on; }
     // Every byte received in data mode since the last clear.
     const QByteArray& dataRecord() const { return received; }

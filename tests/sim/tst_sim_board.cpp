@@ -67,6 +67,7 @@ class SimBoardTest : public QObject {
     void unreadEchoStallsTheWriterWithNothingLost();
     void dataModeTakesALargeSendAtTheWireRate_data();
     void dataModeTakesALargeSendAtTheWireRate();
+    void bytesGivenInDataModeReachTheProgramWhole();
 
     void largeWriteTakesItsWireTime();
     void receivedBytesBecomeReadableAtTheNextMicroframe_data();
@@ -500,6 +501,23 @@ void SimBoardTest::dataModeTakesALargeSendAtTheWireRate() {
     QCOMPARE(rig->collect(a, 4000), echo ? data : QByteArray());
     QCOMPARE(rig->eval().dataReceived(), data);
     QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
+}
+
+void SimBoardTest::bytesGivenInDataModeReachTheProgramWhole() {
+    monitorAtFullSpeed();
+    // More than channel A's receive queue holds.
+    const QByteArray data = streamBytes(600 * 1024);
+    QVERIFY(!rig->eval().sendInDataMode(data));  // the monitor is in command mode
+    QCOMPARE(HX_SetDtr(a), hx::Ok);
+    QCOMPARE(HX_ClrRts(a), hx::Ok);
+    QVERIFY(rig->eval().sendInDataMode(data));
+    QCOMPARE(rig->collect(a, 100), QByteArray());
+
+    QCOMPARE(HX_SetRts(a), hx::Ok);
+    rig->clock.sleep(3000);  // longer than the bytes take: the queue fills
+    QCOMPARE(rig->collect(a, 3000), data);
+    QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
+    QVERIFY(rig->eval().dataReceived().isEmpty());
 }
 
 void SimBoardTest::largeWriteTakesItsWireTime() {
