@@ -6,6 +6,9 @@
 
 namespace {
 constexpr std::int64_t nsPerMs = 1'000'000;
+constexpr std::int64_t writeSlicesPerBuffer = 8;
+// A stalled write still looks at the board this often.
+constexpr std::int64_t maxWriteWaitNs = 10 * nsPerMs;
 }  // namespace
 
 SimBoard::SimBoard(Clock& clock, std::string name) : clock(clock), boardName(std::move(name)) {}
@@ -105,6 +108,19 @@ void SimBoard::waitForWire(ChannelId id) {
     }
 }
 
+// A full transmit buffer drains at the wire rate: sleeping until room opens
+// for a slice of what is left, rather than polling, keeps a fast link from
+// costing a core, and the slice is small enough that the buffer never runs
+// dry meanwhile.
+void SimBoard::waitForRoom(ChannelId id, std::uint32_t bytesLeft, std::int64_t deadlineNs) {
+    const std::int64_t slice =
+        std::min<std::int64_t>(bytesLeft, SimChannel::transmitCapacity / writeSlicesPerBuffer);
+    const std::int64_t untilRoom = slice * wire::byteTimeNs(channel(id).settings.baudRate);
+    const std::int64_t untilDeadline = deadlineNs - clock.nanoseconds();
+    clock.sleepNanoseconds(
+        std::max<std::int64_t>(0, std::min({untilRoom, maxWriteWaitNs, untilDeadline})));
+}
+
 DriverStatus SimBoard::write(ChannelId id, const std::uint8_t* buffer, std::uint32_t count,
                              std::uint32_t& bytesWritten) {
     bytesWritten = 0;
@@ -131,7 +147,7 @@ DriverStatus SimBoard::write(ChannelId id, const std::uint8_t* buffer, std::uint
         if (bytesWritten == limit || clock.nanoseconds() >= deadline || !plugged) {
             break;
         }
-        waitForWire(id);
+        waitForRoom(id, limit - bytesWritten, deadline);
     }
     ch.writes.push_back(accepted);
     return hx::Ok;
