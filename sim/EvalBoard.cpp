@@ -11,13 +11,21 @@
 // stops sending while RTS is low or channel A's receive queue is full, and
 // goes on later without losing a byte; without it, bytes that find the queue
 // full are dropped and counted. The chip's CTS output is high unless a test
-// holds it low or, in data mode, 4 KiB of echo wait to leave the chip; under
-// handshake channel A then stops sending, and a write stalls once the
-// transmit buffer is full.
+// holds it low or, in data mode, the chip's data memory (64 MiB unless a test
+// sets another size) is full of bytes waiting to leave it; under handshake
+// channel A then stops sending, and a write stalls once the transmit buffer
+// is full.
 //
 // DTR of channel A is the chip's command (low) / data mode (high) input; DSR
 // (0x20) is the chip's acknowledgement, set in data mode once the running
 // chip has seen DTR. CTS is reported as 0x10.
+//
+// Data mode: the monitor reads no commands. Every byte the chip receives is
+// recorded for tests and echoed: it waits in the data memory and goes back
+// out at the wire rate as flow control allows, so a file sent in data mode
+// can be received back whole, however long the computer waits before reading.
+// A test may switch the echo off; the chip then only records. A test may also
+// give the chip bytes to send in data mode; they queue behind any echo.
 //
 // Channel B's output latch drives the chip's reset line (bit 2, low = held in
 // reset) and program line (bit 4, low = boot loader) only in bit mode:
@@ -57,13 +65,26 @@ void EvalBoard::setChipCtsLow(bool low) {
     updateWire();
 }
 
+void EvalBoard::setDataMemory(std::size_t bytes) {
+    advance();
+    dataMemory = bytes;
+    updateWire();
+}
+
+bool EvalBoard::sendInDataMode(const QByteArray& bytes) {
+    advance();
+    const bool queued = chip.sendData(bytes);
+    updateWire();
+    return queued;
+}
+
 bool EvalBoard::chipOutputPaused() const {
     const SimChannel& a = channel(ChannelId::A);
     return a.settings.rtsCtsHandshake() && (!a.settings.rts || a.receiveQueueFull());
 }
 
 bool EvalBoard::chipCtsLow() const {
-    return ctsLow || (chip.dataMode() && chip.backlog() >= loopbackBufferSize);
+    return ctsLow || (chip.dataMode() && chip.backlog() >= dataMemory);
 }
 
 bool EvalBoard::hostOutputPaused() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstdint>
 #include <vector>
 
@@ -16,9 +17,8 @@ class EvalBoard : public SimBoard {
   public:
     static constexpr std::uint8_t resetLineBit = 0x04;
     static constexpr std::uint8_t programLineBit = 0x10;
-    // In data mode the chip's echo waits here; when it is full the chip
-    // lowers CTS until its output has moved on.
-    static constexpr std::size_t loopbackBufferSize = 4096;
+    // In data mode the chip lowers CTS while this many bytes wait to leave it.
+    static constexpr std::size_t defaultDataMemory = 64 * 1024 * 1024;
 
     struct LineChange {
         std::int64_t timeNs = 0;
@@ -41,6 +41,18 @@ class EvalBoard : public SimBoard {
     // The chip holds its CTS output low: with RTS/CTS handshake the bridge
     // stops sending on channel A, so writes fill the buffer and then stall.
     void setChipCtsLow(bool low);
+    // How many bytes may wait to leave the chip in data mode before it lowers
+    // CTS (a small memory makes an unread echo stall the writer early).
+    void setDataMemory(std::size_t bytes);
+    // Off: the chip keeps what it receives in data mode but sends nothing back.
+    void setDataEcho(bool on) { chip.setDataEcho(on); }
+    // Every byte the chip received in data mode since the last clear, as it
+    // read them off the wire.
+    const QByteArray& dataReceived() const { return chip.dataRecord(); }
+    void clearDataReceived() { chip.clearDataRecord(); }
+    // The chip sends the bytes after whatever it has queued, as flow control
+    // lets it; false (nothing queued) unless the monitor runs in data mode.
+    bool sendInDataMode(const QByteArray& bytes);
     bool resetLine() const { return resetReleased; }
     bool programLine() const { return programHigh; }
     std::uint8_t outputLatch() const { return latch; }
@@ -72,6 +84,7 @@ class EvalBoard : public SimBoard {
     WireLeg chipToHost;
     std::int64_t simTime = 0;
     bool ctsLow = false;
+    std::size_t dataMemory = defaultDataMemory;
     std::uint8_t latch = 0x00;
     bool resetReleased = false;
     bool programHigh = false;

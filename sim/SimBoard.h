@@ -27,6 +27,8 @@
 // - a write returns once its bytes are in the channel's transmit buffer, or
 //   short with the count accepted when the write time-out (5 s when none was
 //   set) has passed first; a test can make the next write accept N bytes;
+// - a write waiting for room in the transmit buffer sleeps on the clock
+//   while the wire drains it;
 // - received bytes become readable at the next USB microframe (125 us) after
 //   they arrive; the latency timer and the event character are kept but
 //   delay nothing;

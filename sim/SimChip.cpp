@@ -10,11 +10,20 @@ ChipProgram* SimChip::program() {
     return monitorFirmware.get();
 }
 
+bool SimChip::monitorInDataMode() const {
+    return currentState == State::Monitor && dataModeSeen && !isSilent;
+}
+
+void SimChip::dropQueued() {
+    outgoing.clear();
+    rateChanges.clear();
+}
+
 void SimChip::holdInReset() {
     currentState = State::HeldInReset;
     loader.reset();
     monitorFirmware.reset();
-    outgoing.clear();
+    dropQueued();
     dataModeSeen = false;
 }
 
@@ -35,10 +44,13 @@ void SimChip::receive(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;
     }
-    // The loopback is the monitor's data mode; the boot loader pays no
-    // attention to DTR, which the programmer raises on its link.
-    if (dataModeSeen && currentState == State::Monitor) {
-        transmit(byte);
+    // Data mode is the monitor's; the boot loader pays no attention to DTR,
+    // which the programmer raises on its link.
+    if (monitorInDataMode()) {
+        received.append(static_cast<char>(byte));
+        if (echo) {
+            outgoing.push_back(byte);
+        }
         return;
     }
     program()->receive(byte);
@@ -56,36 +68,45 @@ void SimChip::setDtrInput(bool high) {
 void SimChip::setSilent(bool silent) {
     isSilent = silent;
     if (silent) {
-        outgoing.clear();
+        dropQueued();
     }
+}
+
+bool SimChip::sendData(const QByteArray& bytes) {
+    if (!monitorInDataMode()) {
+        return false;
+    }
+    outgoing.insert(outgoing.end(), bytes.begin(), bytes.end());
+    return true;
 }
 
 void SimChip::transmit(std::uint8_t byte) {
     if (currentState == State::HeldInReset || isSilent) {
         return;
     }
-    outgoing.push_back({false, byte, 0});
+    outgoing.push_back(byte);
 }
 
 void SimChip::changeBaudRate(std::uint32_t baudRate) {
-    outgoing.push_back({true, 0, baudRate});
+    rateChanges.push_back({bytesSent + outgoing.size(), baudRate});
     applyDueBaudChanges();
 }
 
 void SimChip::applyDueBaudChanges() {
-    while (!outgoing.empty() && outgoing.front().rateChange) {
-        rate = outgoing.front().rate;
-        outgoing.pop_front();
+    while (!rateChanges.empty() && rateChanges.front().afterBytes <= bytesSent) {
+        rate = rateChanges.front().rate;
+        rateChanges.pop_front();
     }
 }
 
 bool SimChip::hasByteToSend() const {
-    return !outgoing.empty() && !outgoing.front().rateChange;
+    return !outgoing.empty() && (rateChanges.empty() || rateChanges.front().afterBytes > bytesSent);
 }
 
 std::uint8_t SimChip::takeByteToSend() {
-    const std::uint8_t byte = outgoing.front().byte;
+    const std::uint8_t byte = outgoing.front();
     outgoing.pop_front();
+    ++bytesSent;
     applyDueBaudChanges();
     return byte;
 }

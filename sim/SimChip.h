@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -17,9 +18,11 @@
 // - Held in reset it is silent, ignores what arrives and has no DSR.
 // - Coming out of reset it starts a fresh boot loader or monitor; whatever it
 //   had queued to send is gone.
-// - In data mode (DTR high) every byte it receives while the monitor runs
-//   goes straight back out; the monitor does not see it. The boot loader
-//   ignores DTR. DSR follows DTR as soon as the running chip has seen it.
+// - In data mode (DTR high) the monitor does not see what arrives: every
+//   byte is added to the data record and, unless echo is off, queued to go
+//   straight back out. Bytes a test gives the chip in data mode are queued
+//   the same way. The boot loader ignores DTR. DSR follows DTR as soon as the
+//   running chip has seen it.
 // - Silenced by a test, it swallows what arrives and sends nothing.
 class SimChip : public ChipLink {
   public:
@@ -38,8 +41,15 @@ class SimChip : public ChipLink {
     // Applies the baud changes that nothing queued waits behind.
     void applyDueBaudChanges();
     bool hasByteToSend() const;
+    // The bytes queued to leave the chip.
     std::size_t backlog() const { return outgoing.size(); }
     std::uint8_t takeByteToSend();
+    // Queues bytes to send, only while the monitor runs in data mode.
+    bool sendData(const QByteArray& bytes);
+    void setDataEcho(bool on) { echo = on; }
+    // Every byte received in data mode since the last clear.
+    const QByteArray& dataRecord() const { return received; }
+    void clearDataRecord() { received.clear(); }
     // The running monitor, or null when the chip runs something else.
     MonitorFirmware* monitor() { return monitorFirmware.get(); }
     BootLoader* bootLoader() { return loader.get(); }
@@ -53,15 +63,15 @@ class SimChip : public ChipLink {
     bool dataMode() const override { return dataModeSeen; }
 
   private:
-    // One entry of the transmit queue: a byte, or a rate that applies once
-    // every byte before it has left.
-    struct Outgoing {
-        bool rateChange = false;
-        std::uint8_t byte = 0;
+    // A rate that applies once the given count of bytes has left the chip.
+    struct RateChange {
+        std::uint64_t afterBytes = 0;
         std::uint32_t rate = 0;
     };
 
     ChipProgram* program();
+    bool monitorInDataMode() const;
+    void dropQueued();
 
     Flash& flash;
     VirtualDisk& disk;
@@ -69,7 +79,12 @@ class SimChip : public ChipLink {
     State currentState = State::HeldInReset;
     std::unique_ptr<BootLoader> loader;
     std::unique_ptr<MonitorFirmware> monitorFirmware;
-    std::deque<Outgoing> outgoing;
+    // Bytes and rate changes apart: a data-mode stream may hold megabytes.
+    std::deque<std::uint8_t> outgoing;
+    std::deque<RateChange> rateChanges;
+    std::uint64_t bytesSent = 0;
+    QByteArray received;
+    bool echo = true;
     std::uint32_t rate = MonitorFirmware::startBaudRate;
     bool dtrInput = false;
     bool dataModeSeen = false;

@@ -17,6 +17,16 @@ QByteArray blockHeader(int address) {
     return bytesOf({0x03, address & 0xFF, (address >> 8) & 0xFF, 0x80});
 }
 
+// Every byte value, in an order that does not repeat every 256 bytes, so a
+// lost or doubled stretch shows.
+QByteArray streamBytes(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    }
+    return bytes;
+}
+
 QByteArray imageBytes(int size) {
     QByteArray image;
     for (int i = 0; i < size; ++i) {
@@ -55,6 +65,9 @@ class SimBoardTest : public QObject {
     void fullQueuePausesUnderHandshakeAndOverrunsWithout();
     void dataModeLoopsBytesBackAndRaisesDsr();
     void unreadEchoStallsTheWriterWithNothingLost();
+    void dataModeTakesALargeSendAtTheWireRate_data();
+    void dataModeTakesALargeSendAtTheWireRate();
+    void bytesGivenInDataModeReachTheProgramWhole();
 
     void largeWriteTakesItsWireTime();
     void receivedBytesBecomeReadableAtTheNextMicroframe_data();
@@ -70,6 +83,8 @@ class SimBoardTest : public QObject {
     void openBoth(std::uint32_t baudRate = 9600, std::uint16_t flow = hx::FlowRtsCts);
     // Enters the boot loader and brings it to 1,000,000 baud.
     void bootAtFastRate();
+    // Runs the monitor and brings it and channel A to 3,000,000 baud.
+    void monitorAtFullSpeed();
 
     std::unique_ptr<SimRig> rig;
     HxHandle a = 0;
@@ -99,6 +114,16 @@ void SimBoardTest::bootAtFastRate() {
     rig->collect(a, 5);
     QCOMPARE(rig->eval().chipBaudRate(), BootLoader::fastRate);
     QCOMPARE(HX_SetBaudRate(a, BootLoader::fastRate), hx::Ok);
+}
+
+void SimBoardTest::monitorAtFullSpeed() {
+    openBoth();
+    SimRig::runChip(b);
+    QCOMPARE(rig->collect(a, 100), signOn);
+    SimRig::send(a, bytesOf({'S', 'B', 'D', ' ', 0x00, 0x00, 0x00, 0x0D}));
+    QCOMPARE(rig->collect(a, 50), QByteArray("D:\\>\r"));
+    QCOMPARE(rig->eval().chipBaudRate(), SimBoard::highestBaudRate);
+    QCOMPARE(HX_SetBaudRate(a, SimBoard::highestBaudRate), hx::Ok);
 }
 
 void SimBoardTest::listsBothBoardsByChannel() {
@@ -421,6 +446,8 @@ void SimBoardTest::dataModeLoopsBytesBackAndRaisesDsr() {
 }
 
 void SimBoardTest::unreadEchoStallsTheWriterWithNothingLost() {
+    constexpr std::size_t dataMemory = 4096;
+    rig->eval().setDataMemory(dataMemory);
     openBoth();
     SimRig::runChip(b);
     QCOMPARE(rig->collect(a, 100), signOn);
@@ -434,7 +461,7 @@ void SimBoardTest::unreadEchoStallsTheWriterWithNothingLost() {
         data.append(static_cast<char>(i % 251));
     }
     const std::uint32_t accepted = SimRig::send(a, data);
-    QCOMPARE(accepted, std::uint32_t(EvalBoard::loopbackBufferSize + SimChannel::transmitCapacity));
+    QCOMPARE(accepted, std::uint32_t(dataMemory + SimChannel::transmitCapacity));
     std::uint32_t modem = 0;
     QCOMPARE(HX_GetModemStatus(a, &modem), hx::Ok);
     QCOMPARE(modem, hx::ModemStatusDsr);
@@ -442,6 +469,55 @@ void SimBoardTest::unreadEchoStallsTheWriterWithNothingLost() {
     QCOMPARE(HX_SetRts(a), hx::Ok);
     QCOMPARE(rig->collect(a, 9000), data.left(static_cast<qsizetype>(accepted)));
     QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
+}
+
+// A file sent in data mode as the program sends it, in 4096-byte writes with
+// nothing read meanwhile: the chip takes it at the wire rate and holds the
+// echo until the program reads it.
+void SimBoardTest::dataModeTakesALargeSendAtTheWireRate_data() {
+    QTest::addColumn<bool>("echo");
+    QTest::newRow("echoed") << true;
+    QTest::newRow("echo off") << false;
+}
+
+void SimBoardTest::dataModeTakesALargeSendAtTheWireRate() {
+    QFETCH(bool, echo);
+    constexpr int chunk = 4096;
+    const QByteArray data = streamBytes(1024 * 1024);
+    rig->eval().setDataEcho(echo);
+    monitorAtFullSpeed();
+    QCOMPARE(HX_SetDtr(a), hx::Ok);
+
+    const std::int64_t before = rig->clock.peekNanoseconds();
+    for (qsizetype at = 0; at < data.size(); at += chunk) {
+        QCOMPARE(SimRig::send(a, data.mid(at, chunk)), std::uint32_t(chunk));
+    }
+    const std::int64_t elapsed = rig->clock.peekNanoseconds() - before;
+    // The last write returns with its bytes still in the transmit buffer.
+    const std::int64_t wireTime = wire::byteTimeNs(SimBoard::highestBaudRate) *
+                                  (data.size() - std::int64_t{SimChannel::transmitCapacity});
+    QVERIFY2(elapsed < wireTime + 5'000'000, qPrintable(QString::number(elapsed - wireTime)));
+
+    QCOMPARE(rig->collect(a, 4000), echo ? data : QByteArray());
+    QCOMPARE(rig->eval().dataReceived(), data);
+    QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
+}
+
+void SimBoardTest::bytesGivenInDataModeReachTheProgramWhole() {
+    monitorAtFullSpeed();
+    // More than channel A's receive queue holds.
+    const QByteArray data = streamBytes(600 * 1024);
+    QVERIFY(!rig->eval().sendInDataMode(data));  // the monitor is in command mode
+    QCOMPARE(HX_SetDtr(a), hx::Ok);
+    QCOMPARE(HX_ClrRts(a), hx::Ok);
+    QVERIFY(rig->eval().sendInDataMode(data));
+    QCOMPARE(rig->collect(a, 100), QByteArray());
+
+    QCOMPARE(HX_SetRts(a), hx::Ok);
+    rig->clock.sleep(3000);  // longer than the bytes take: the queue fills
+    QCOMPARE(rig->collect(a, 3000), data);
+    QCOMPARE(rig->eval().overrunCount(ChannelId::A), 0u);
+    QVERIFY(rig->eval().dataReceived().isEmpty());
 }
 
 void SimBoardTest::largeWriteTakesItsWireTime() {
