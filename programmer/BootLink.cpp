@@ -15,7 +15,6 @@ constexpr std::uint8_t SyncRequest = 0xFF;
 constexpr std::uint8_t SyncConfirm = 0xFA;
 constexpr std::uint8_t BlockCommand = 0x03;
 constexpr std::array<std::uint8_t, 6> SpeedChangeCommand = {0x01, 0x70, 0x17, 0x03, 0x00, 0x00};
-constexpr std::int32_t MillisecondsPerDay = 86'400'000;
 constexpr std::uint32_t LinkTimeoutMs = 1000;
 }  // namespace
 
@@ -117,13 +116,9 @@ void BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) 
     QCoreApplication::processEvents();
 }
 
+// A phase that runs across midnight would otherwise never time out.
 bool BootLink::phaseTimedOut(const TimeOfDay& start) {
-    std::int32_t elapsed = ElapsedMilliseconds(clock.timeOfDay(), start);
-    // A phase that runs across midnight would otherwise never time out.
-    if (elapsed < 0) {
-        elapsed += MillisecondsPerDay;
-    }
-    return elapsed >= SyncPhaseTimeoutMs;
+    return ElapsedMillisecondsWithinADay(clock.timeOfDay(), start) >= SyncPhaseTimeoutMs;
 }
 
 DriverStatus BootLink::send(HxHandle handle, const std::uint8_t* bytes, std::uint32_t count) {

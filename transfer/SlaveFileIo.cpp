@@ -16,7 +16,6 @@
 
 namespace {
 const QString SendFilter = QStringLiteral("*.*|*.*");
-constexpr std::int32_t MillisecondsPerDay = 86'400'000;
 }  // namespace
 
 SlaveFileIo::SlaveFileIo(Services services, SlaveFileControls controls)
@@ -128,19 +127,15 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
         }
     }
     controls.ProgressBar2.setValue(0);
-    std::int32_t elapsed = ElapsedMilliseconds(services.clock.timeOfDay(), start);
-    // A send running across midnight: the time of day starts again at 0.
-    if (elapsed < 0) {
-        elapsed += MillisecondsPerDay;
-    }
-    showThroughput(size, elapsed);
+    const std::int32_t elapsed = ElapsedMillisecondsWithinADay(services.clock.timeOfDay(), start);
+    controls.Label22.setText(QString::number(SlaveThroughput(size, elapsed)));
     return true;
 }
 
 // A send within one millisecond is counted as taking one.
-void SlaveFileIo::showThroughput(std::uint64_t bytes, std::int32_t elapsedMs) {
+std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int32_t elapsedMs) {
     const std::uint64_t milliseconds = elapsedMs > 0 ? static_cast<std::uint64_t>(elapsedMs) : 1;
-    controls.Label22.setText(QString::number(bytes * 1000 / milliseconds));
+    return bytes * 1000 / milliseconds;
 }
 
 bool SlaveFileIo::SlaveReceiveFile(const QString& path) {

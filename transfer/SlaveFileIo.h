@@ -15,6 +15,10 @@ class TerminalDisplay;
 class TransferChannel;
 struct ModeFlags;
 
+// Bytes a second of a send: bytes × 1000 ÷ elapsed milliseconds, a send
+// within one millisecond counted as taking one.
+std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int32_t elapsedMs);
+
 // The "Slave File I/O" page's controls.
 struct SlaveFileControls {
     QPushButton& Button13;
@@ -58,7 +62,6 @@ class SlaveFileIo {
 
   private:
     bool terminalReady();
-    void showThroughput(std::uint64_t bytes, std::int32_t elapsedMs);
     void log(const QString& text);
 
     Services services;

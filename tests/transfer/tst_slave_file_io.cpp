@@ -1,0 +1,217 @@
+// Slave File I/O end to end: in data mode a user sends a file's raw bytes to
+// the chip and stores what the chip sends; the tests compare the bytes on
+// both sides and what the page shows.
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "EvalBoard.h"
+#include "Form1Ui.h"
+#include "LoopSession.h"
+#include "SlaveFileIo.h"
+#include "WindowFixture.h"
+
+namespace {
+
+QByteArray patterned(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 59 + i / 256) & 0xFF);
+    }
+    return bytes;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class SlaveFileIoTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void throughput_data();
+    void throughput();
+    void sendMovesTheProgressAndReachesTheChipWhole_data();
+    void sendMovesTheProgressAndReachesTheChipWhole();
+    void receiveKeepsEveryByteUntilCloseFile();
+    void cancelledDialogsChangeNothing();
+    void needsTheTerminalOpen();
+
+  private:
+    // Opens the terminal in data mode, runs the steps, closes.
+    void inDataMode(const std::function<void(LoopSession&)>& steps);
+    QString local(const QString& name) { return dir->filePath(name); }
+
+    std::unique_ptr<WindowFixture> fixture;
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void SlaveFileIoTest::init() {
+    fixture = std::make_unique<WindowFixture>();
+    QVERIFY(fixture->pickEvalBoard());
+    dir = std::make_unique<QTemporaryDir>();
+}
+
+void SlaveFileIoTest::cleanup() {
+    fixture.reset();
+    dir.reset();
+}
+
+void SlaveFileIoTest::inDataMode(const std::function<void(LoopSession&)>& steps) {
+    Ui::Form1& f = fixture->form();
+    LoopSession session(f);
+    session.waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); })
+        .step([&] { QTest::mouseClick(f.RadioButton4, Qt::LeftButton); },
+              [&] { return f.Label12->text() == QLatin1String("ACK"); });
+    steps(session);
+    session.run();
+    QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
+}
+
+void SlaveFileIoTest::throughput_data() {
+    QTest::addColumn<qulonglong>("bytes");
+    QTest::addColumn<int>("elapsed");
+    QTest::addColumn<qulonglong>("figure");
+    QTest::newRow("10000 in 2500 ms") << 10000ull << 2500 << 4000ull;
+    QTest::newRow("700000 in 70 s") << 700000ull << 70000 << 10000ull;
+    QTest::newRow("within a millisecond") << 5000ull << 0 << 5000000ull;
+    QTest::newRow("empty") << 0ull << 0 << 0ull;
+}
+
+void SlaveFileIoTest::throughput() {
+    QFETCH(qulonglong, bytes);
+    QFETCH(int, elapsed);
+    QFETCH(qulonglong, figure);
+    QCOMPARE(SlaveThroughput(bytes, elapsed), figure);
+}
+
+void SlaveFileIoTest::sendMovesTheProgressAndReachesTheChipWhole_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QList<int>>("progress");
+    QTest::newRow("10000") << 10000 << QList<int>{40, 81, 100, 0};
+    QTest::newRow("empty") << 0 << QList<int>{100, 0};
+}
+
+// Every byte goes out unchanged in writes of 4096; the page shows the
+// progress, then the rate, "Sending" and then "Done".
+void SlaveFileIoTest::sendMovesTheProgressAndReachesTheChipWhole() {
+    QFETCH(int, size);
+    QFETCH(QList<int>, progress);
+    Ui::Form1& f = fixture->form();
+    EvalBoard& board = fixture->evalBoard();
+    board.setDataEcho(false);
+    const QByteArray content = patterned(size);
+    const QString path = local(QStringLiteral("slave.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == size);
+    file.close();
+    QList<int> seen;
+    connect(f.ProgressBar2, &QProgressBar::valueChanged, this, [&](int value) { seen << value; });
+    QString statusWhileSending;
+    connect(f.ProgressBar2, &QProgressBar::valueChanged, this,
+            [&] { statusWhileSending = f.Label23->text(); });
+
+    inDataMode([&](LoopSession& session) {
+        // The last bytes are still crossing the wire when the send returns.
+        session
+            .step([&] {
+                fixture->dialogs.answerOpen(path);
+                QTest::mouseClick(f.Button13, Qt::LeftButton);
+            })
+            .waitFor([&] { return board.dataReceived().size() >= size; });
+    });
+    QCOMPARE(seen, progress);
+    QCOMPARE(statusWhileSending, QStringLiteral("Sending ") + path);
+    QCOMPARE(f.Label23->text(), QStringLiteral("Done"));
+    QCOMPARE(board.dataReceived(), content);
+    bool isNumber = false;
+    f.Label22->text().toULongLong(&isNumber);
+    QVERIFY2(isNumber, qPrintable(f.Label22->text()));
+    QCOMPARE(f.Button13->text(), QStringLiteral("Send File"));
+}
+
+// What the chip sends goes into the file exactly; "Close File" ends the
+// receive, and what comes after it is the terminal's again.
+void SlaveFileIoTest::receiveKeepsEveryByteUntilCloseFile() {
+    Ui::Form1& f = fixture->form();
+    EvalBoard& board = fixture->evalBoard();
+    const QByteArray content = patterned(10000);
+    const QString path = local(QStringLiteral("received.bin"));
+    QString captionWhileReceiving;
+    QString statusWhileReceiving;
+    std::int64_t sentAt = -1;
+    QTimer chip;
+    chip.setInterval(0);
+    connect(&chip, &QTimer::timeout, this, [&] {
+        if (f.Button14->text() != QLatin1String("Close File")) {
+            return;
+        }
+        if (sentAt < 0) {
+            captionWhileReceiving = f.Button14->text();
+            statusWhileReceiving = f.Label23->text();
+            QVERIFY(board.sendInDataMode(content));
+            sentAt = fixture->clock.peekNanoseconds();
+        } else if (fixture->clock.peekNanoseconds() - sentAt > 12'000'000'000) {
+            // 10,000 bytes take 10.4 s at 9600 baud.
+            QTest::mouseClick(f.Button14, Qt::LeftButton);
+            QVERIFY(board.sendInDataMode("LATE\r"));
+        }
+    });
+    inDataMode([&](LoopSession& session) {
+        session
+            .step([&] {
+                fixture->dialogs.answerSave(path);
+                chip.start();
+                QTest::mouseClick(f.Button14, Qt::LeftButton);
+                chip.stop();
+            })
+            .waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("LATE")); });
+    });
+    QCOMPARE(captionWhileReceiving, QStringLiteral("Close File"));
+    QCOMPARE(statusWhileReceiving, QStringLiteral("Receiving ") + path);
+    QCOMPARE(fileBytes(path), content);
+    QCOMPARE(f.Button14->text(), QStringLiteral("Rcv File"));
+    QCOMPARE(f.Label23->text(), QStringLiteral("Done"));
+}
+
+void SlaveFileIoTest::cancelledDialogsChangeNothing() {
+    Ui::Form1& f = fixture->form();
+    inDataMode([&](LoopSession& session) {
+        session.step([&] {
+            QTest::mouseClick(f.Button14, Qt::LeftButton);
+            QTest::mouseClick(f.Button13, Qt::LeftButton);
+        });
+    });
+    QCOMPARE(f.Button14->text(), QStringLiteral("Rcv File"));
+    QCOMPARE(f.Label23->text(), QString());
+    QCOMPARE(fixture->dialogs.saveFilters.size(), 1);
+    QCOMPARE(fixture->dialogs.openFilters, QStringList{QStringLiteral("*.*|*.*")});
+}
+
+// With the terminal closed there is no channel to move data on: the page
+// says so instead of asking for a file.
+void SlaveFileIoTest::needsTheTerminalOpen() {
+    Ui::Form1& f = fixture->form();
+    QTest::mouseClick(f.Button13, Qt::LeftButton);
+    QTest::mouseClick(f.Button14, Qt::LeftButton);
+    const QString refusal =
+        QStringLiteral("ERROR : Slave File I/O works over the open terminal: press Open first");
+    QCOMPARE(f.Memo2->toPlainText().split(QLatin1Char('\n')).count(refusal), 2);
+    QCOMPARE(fixture->dialogs.openFilters.size() + fixture->dialogs.saveFilters.size(), 0);
+    QCOMPARE(f.Button14->text(), QStringLiteral("Rcv File"));
+}
+
+QTEST_MAIN(SlaveFileIoTest)
+#include "tst_slave_file_io.moc"
