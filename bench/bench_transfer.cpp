@@ -14,13 +14,17 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 
+#include "DeviceLink.h"
 #include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
+#include "HxDriver.h"
 #include "LoopSession.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
@@ -46,6 +50,7 @@ struct Bench {
     Ui::Form1& form;
     ScriptedDialogs& dialogs;
     EvalBoard& board;
+    DeviceLink& link;
     QTemporaryDir& dir;
     QByteArray original;
 
@@ -67,6 +72,11 @@ struct Bench {
     }
 
     QString local(const QString& relative) const { return dir.filePath(relative); }
+
+    bool nothingQueued() const {
+        std::uint32_t waiting = 0;
+        return HX_GetQueueStatus(link.HandleA, &waiting) == hx::Ok && waiting == 0;
+    }
 
     QByteArray localBytes(const QString& relative) const {
         QFile file(local(relative));
@@ -91,6 +101,54 @@ struct Bench {
         form.Edit3->setText(QString::number(block));
         dialogs.answerSave(local(into));
         QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Slave send: the chip only records in data mode, so that no echo floods
+    // the terminal afterwards. The page's own figure is printed beside.
+    void slaveSend() {
+        board.setDataEcho(false);
+        board.clearDataReceived();
+        dialogs.answerOpen(local(FileName));
+        QTest::mouseClick(form.Button13, Qt::LeftButton);
+    }
+
+    // Slave receive: the chip streams the file once the receive has begun;
+    // "Close File" is pressed as soon as the last byte is in.
+    void slaveReceive() {
+        QTimer chip;
+        chip.setInterval(1);
+        bool streaming = false;
+        QObject::connect(&chip, &QTimer::timeout, [&] {
+            if (!streaming && form.Button14->text() == QLatin1String("Close File")) {
+                streaming = board.sendInDataMode(original);
+            } else if (streaming && board.chipBacklog() == 0 && nothingQueued()) {
+                QTest::mouseClick(form.Button14, Qt::LeftButton);
+            }
+        });
+        dialogs.answerSave(local(QStringLiteral("slave/") + FileName));
+        chip.start();
+        QTest::mouseClick(form.Button14, Qt::LeftButton);
+        chip.stop();
+    }
+
+    // The last bytes of a send are still crossing the wire when it returns.
+    bool sentWhole() {
+        QElapsedTimer waited;
+        waited.start();
+        while (board.dataReceived().size() < original.size() && waited.elapsed() < 2000) {
+            QThread::msleep(1);
+            board.advance();
+        }
+        return board.dataReceived() == original;
+    }
+
+    void runSlavePaths() {
+        measure(
+            "slave send", [&] { slaveSend(); }, [&] { return sentWhole(); });
+        std::printf("  %-22s %s bytes/s shown by the page\n", "", qPrintable(form.Label22->text()));
+        measure(
+            "slave receive", [&] { slaveReceive(); },
+            [&] { return localBytes(QStringLiteral("slave/") + FileName) == original; });
     }
 
     void runDiskPaths() {
@@ -126,10 +184,10 @@ int main(int argc, char* argv[]) {
     form.ComboBox1->hidePopup();
 
     QTemporaryDir dir;
-    for (const char* folder : {"rd", "rdf", "blocks"}) {
+    for (const char* folder : {"rd", "rdf", "blocks", "slave"}) {
         QDir(dir.path()).mkdir(QString::fromLatin1(folder));
     }
-    Bench bench{form, dialogs, backend->evalBoard(), dir, benchFile()};
+    Bench bench{form, dialogs, backend->evalBoard(), window.link(), dir, benchFile()};
     QFile file(bench.local(FileName));
     if (!file.open(QIODevice::WriteOnly) || file.write(bench.original) != FileSize) {
         std::fprintf(stderr, "cannot write the file to send\n");
@@ -147,7 +205,10 @@ int main(int argc, char* argv[]) {
                 QTest::mouseClick(form.Button3, Qt::LeftButton);
             },
             [&] { return backend->evalBoard().chipBaudRate() == 3'000'000; })
-        .step([&] { bench.runDiskPaths(); });
+        .step([&] { bench.runDiskPaths(); })
+        .step([&] { QTest::mouseClick(form.RadioButton4, Qt::LeftButton); },
+              [&] { return form.Label12->text() == QLatin1String("ACK"); })
+        .step([&] { bench.runSlavePaths(); });
     session.run();
     const bool errors = form.Memo2->toPlainText().contains(QStringLiteral("ERROR"));
     if (errors || !session.completed()) {

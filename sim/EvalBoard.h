@@ -32,6 +32,8 @@ class EvalBoard : public SimBoard {
     SimChip::State chipState() const { return chip.state(); }
     std::uint32_t chipBaudRate() const { return chip.baudRate(); }
     const Flash& flash() const { return flashMemory; }
+    // Bytes the chip still has to send, the one on the wire included.
+    std::size_t chipBacklog() const { return chip.backlog(); }
     VirtualDisk& disk() { return virtualDisk; }
     // The running monitor (to look at its modes), or null.
     MonitorFirmware* monitor() { return chip.monitor(); }
