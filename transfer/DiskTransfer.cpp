@@ -243,12 +243,7 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
 
 void DiskTransfer::ReceiveFileWithRd(const QString& path) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
-                .arg(path, file.errorString()));
-        return;
-    }
-    const std::optional<std::uint32_t> size = askForEntry(path);
+    const std::optional<std::uint32_t> size = startReceive(file, path);
     if (!size) {
         return;
     }
@@ -262,9 +257,7 @@ void DiskTransfer::ReceiveFileWithRd(const QString& path) {
             lost);
         return;
     }
-    if (!file.commit()) {
-        log(QStringLiteral("ERROR : cannot write %1 (%2): ").arg(path, file.errorString()) + lost);
-    }
+    putInPlace(file, lost);
 }
 
 void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
@@ -278,12 +271,7 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
         }
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
-                .arg(path, file.errorString()));
-        return;
-    }
-    const std::optional<std::uint32_t> size = askForEntry(path);
+    const std::optional<std::uint32_t> size = startReceive(file, path);
     if (!size) {
         return;
     }
@@ -320,9 +308,7 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
             }
         }
     } while (received < *size);
-    if (!file.commit()) {
-        log(QStringLiteral("ERROR : cannot write %1 (%2): ").arg(path, file.errorString()) + lost);
-    }
+    putInPlace(file, lost);
 }
 
 // The prompt after the data is read here rather than left to the terminal's
@@ -332,6 +318,26 @@ void DiskTransfer::awaitTrailingPrompt(TransferEnd dataEnd) {
     if (dataEnd == TransferEnd::Done) {
         AnswerLines trailing;
         services.channel.awaitPrompts(1, trailing);
+    }
+}
+
+// The received file is written aside, so that a receive that fails leaves
+// an existing file of the name as it was. Nothing is asked of the chip when
+// the file cannot be made.
+std::optional<std::uint32_t> DiskTransfer::startReceive(QSaveFile& file, const QString& path) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
+                .arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    return askForEntry(path);
+}
+
+void DiskTransfer::putInPlace(QSaveFile& file, const QString& lost) {
+    if (!file.commit()) {
+        log(QStringLiteral("ERROR : cannot write %1 (%2): ")
+                .arg(file.fileName(), file.errorString()) +
+            lost);
     }
 }
 

@@ -73,6 +73,8 @@ class DiskTransfer {
     bool sendBlocks(QFile& file, std::uint32_t size, std::uint32_t block, int& blocks);
     bool sendChunk(QFile& file, std::uint32_t count, std::uint64_t sent, std::uint32_t size);
     void finishSend(const QByteArray& diskName, TransferEnd end, const AnswerLines& answer);
+    std::optional<std::uint32_t> startReceive(QSaveFile& file, const QString& path);
+    void putInPlace(QSaveFile& file, const QString& lost);
     std::optional<std::uint32_t> askForEntry(const QString& path);
     void awaitTrailingPrompt(TransferEnd dataEnd);
     bool answeredWell(TransferEnd end, const AnswerLines& answer, const QString& command,

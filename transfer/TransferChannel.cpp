@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <optional>
 
 #include "Clock.h"
 #include "DeviceLink.h"
@@ -80,10 +81,13 @@ std::int64_t TransferChannel::deadlineFor(std::uint64_t bytes) {
     return clock.milliseconds() + wireMs + WaitMarginMs;
 }
 
-// The loop every wait shares. take() handles one read and says whether the
-// wait is over; each read that brings bytes moves the deadline on.
+// The loop every wait shares. Each pass reads what is waiting, at most
+// what is still expected when that is a count of data; take() handles the
+// read and says whether the wait is over. A read that brings bytes moves the
+// deadline on by the time the bytes still expected take.
 template <typename TakeRead>
-TransferEnd TransferChannel::readAnswer(std::uint64_t expected, TakeRead&& take) {
+TransferEnd TransferChannel::pollReads(std::uint64_t& expected, bool capAtExpected,
+                                       TakeRead&& take) {
     std::int64_t deadline = deadlineFor(expected);
     for (;;) {
         if (cancelled()) {
@@ -94,9 +98,12 @@ TransferEnd TransferChannel::readAnswer(std::uint64_t expected, TakeRead&& take)
             return TransferEnd::LinkFailed;
         }
         if (waiting > 0) {
-            const std::uint32_t count = link.ReadToBufferA(waiting);
-            if (take(count)) {
-                return TransferEnd::Done;
+            const auto asked = static_cast<std::uint32_t>(
+                capAtExpected ? std::min<std::uint64_t>(waiting, expected) : waiting);
+            const std::uint32_t count = link.ReadToBufferA(asked);
+            const std::optional<TransferEnd> end = take(count);
+            if (end) {
+                return *end;
             }
             deadline = deadlineFor(expected);
         } else if (clock.milliseconds() >= deadline) {
@@ -106,6 +113,16 @@ TransferEnd TransferChannel::readAnswer(std::uint64_t expected, TakeRead&& take)
         }
         keepWindowAlive();
     }
+}
+
+TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take) {
+    std::uint64_t expected = AnswerLineBytes;
+    return pollReads(expected, false, [&](std::uint32_t count) -> std::optional<TransferEnd> {
+        if (take(count)) {
+            return TransferEnd::Done;
+        }
+        return std::nullopt;
+    });
 }
 
 void TransferChannel::showWaiting() {
@@ -122,7 +139,7 @@ void TransferChannel::showWaiting() {
 }
 
 TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
-    return readAnswer(AnswerLineBytes, [&](std::uint32_t count) {
+    return readAnswer([&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             display.ShowTerminalByte(link.ReadBufferA[i]);
             answer.add(link.ReadBufferA[i]);
@@ -135,7 +152,7 @@ TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
     if (answer.prompts() >= count) {
         return TransferEnd::Done;
     }
-    return readAnswer(AnswerLineBytes, [&](std::uint32_t read) {
+    return readAnswer([&](std::uint32_t read) {
         for (std::uint32_t i = 0; i < read; ++i) {
             display.ShowTerminalByte(link.ReadBufferA[i]);
             answer.add(link.ReadBufferA[i]);
@@ -146,7 +163,7 @@ TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
 
 TransferEnd TransferChannel::readDirAnswer(DirAnswerParser& parser) {
     parser.start();
-    const TransferEnd end = readAnswer(AnswerLineBytes, [&](std::uint32_t count) {
+    const TransferEnd end = readAnswer([&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t b = link.ReadBufferA[i];
             // Shown only while it belongs to the answer's fields.
@@ -167,35 +184,19 @@ TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& si
     if (count == 0) {
         return TransferEnd::Done;
     }
-    std::int64_t deadline = deadlineFor(count);
-    for (;;) {
-        if (cancelled()) {
-            return TransferEnd::Cancelled;
+    std::uint64_t stillExpected = count;
+    // Never more than the file still needs: the answer after it stays queued.
+    return pollReads(stillExpected, true, [&](std::uint32_t read) -> std::optional<TransferEnd> {
+        if (read > 0 && !sink(link.ReadBufferA.data(), read)) {
+            return TransferEnd::FileFailed;
         }
-        std::uint32_t waiting = 0;
-        if (!fetchWaiting(waiting)) {
-            return TransferEnd::LinkFailed;
+        received += read;
+        stillExpected = count - received;
+        if (stillExpected == 0) {
+            return TransferEnd::Done;
         }
-        if (waiting > 0) {
-            // Never more than the file still needs: the answer after it stays queued.
-            const auto asked =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(waiting, count - received));
-            const std::uint32_t read = link.ReadToBufferA(asked);
-            if (read > 0 && !sink(link.ReadBufferA.data(), read)) {
-                return TransferEnd::FileFailed;
-            }
-            received += read;
-            if (received == count) {
-                return TransferEnd::Done;
-            }
-            deadline = deadlineFor(count - received);
-        } else if (clock.milliseconds() >= deadline) {
-            return TransferEnd::TimedOut;
-        } else {
-            idle();
-        }
-        keepWindowAlive();
-    }
+        return std::nullopt;
+    });
 }
 
 bool TransferChannel::sendData(std::uint32_t count) {

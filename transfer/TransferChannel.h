@@ -90,7 +90,8 @@ class TransferChannel {
     // when the query failed.
     bool fetchWaiting(std::uint32_t& waiting);
     template <typename TakeRead>
-    TransferEnd readAnswer(std::uint64_t expected, TakeRead&& take);
+    TransferEnd pollReads(std::uint64_t& expected, bool capAtExpected, TakeRead&& take);
+    TransferEnd readAnswer(const std::function<bool(std::uint32_t)>& take);
     std::int64_t deadlineFor(std::uint64_t bytes);
 
     DeviceLink& link;
