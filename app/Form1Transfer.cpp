@@ -13,13 +13,13 @@ void TForm1::connectTransferHandlers() {
     transferChannel =
         std::make_unique<TransferChannel>(*deviceLink, *terminalDisplay, modeFlags, windowClock);
     diskTransfer = std::make_unique<DiskTransfer>(
-        DiskTransfer::Services{*deviceLink, modeFlags, *transferChannel, *terminalDisplay,
-                               windowDialogs, terminalControls},
+        TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
+                         windowClock, terminalControls},
         DiskTransferControls{*f.Button5, *f.Button8, *f.Button9, *f.CheckBox1, *f.CheckBox2,
                              *f.Edit2, *f.Edit3});
     slaveFileIo = std::make_unique<SlaveFileIo>(
-        SlaveFileIo::Services{*deviceLink, modeFlags, *transferChannel, *terminalDisplay,
-                              windowDialogs, windowClock, terminalControls},
+        TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
+                         windowClock, terminalControls},
         SlaveFileControls{*f.Button13, *f.Button14, *f.ProgressBar2, *f.Label22, *f.Label23});
 
     connect(f.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);

@@ -13,8 +13,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "Dialogs.h"
-#include "DriverRegistry.h"
+#include "BenchWindow.h"
 #include "Form1Ui.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
@@ -62,13 +61,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    SystemClock clock;
-    auto backend = std::make_shared<SimBackend>(clock);
-    DriverRegistry::instance().install(backend);
-    // Records every message and answers no file dialog: nothing waits for a user.
-    ScriptedDialogs dialogs;
-    TForm1 window(clock, dialogs);
-    window.show();
+    BenchWindow bench;
+    ScriptedDialogs& dialogs = bench.dialogs;
 
     QTemporaryDir dir;
     const QString path = writeImage(dir);
@@ -76,11 +70,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot write the image\n");
         return 1;
     }
-    Ui::Form1& f = window.form();
-    f.ComboBox1->showPopup();
-    f.ComboBox1->hidePopup();
-    f.ComboBox1->setCurrentIndex(
-        f.ComboBox1->findText(QString::fromLatin1(SimBackend::EvalBoardName)));
+    Ui::Form1& f = bench.form();
     f.Edit1->setText(path);
 
     QElapsedTimer timer;
@@ -96,7 +86,7 @@ int main(int argc, char* argv[]) {
     std::printf("flash 64 KiB: %.3f s, wire limit %.3f s, ratio %.3f (target at most 1.2)%s\n",
                 elapsed, limit, elapsed / limit, flashed ? "" : "  -- RUN FAILED");
     int syncWrites = 0;
-    for (const QByteArray& write : backend->evalBoard().writes(ChannelId::A)) {
+    for (const QByteArray& write : bench.board().writes(ChannelId::A)) {
         syncWrites += write.size() == 1 ? 1 : 0;
     }
     std::printf("synchronisation bytes written: %d\n", syncWrites);

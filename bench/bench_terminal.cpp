@@ -18,8 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "Dialogs.h"
-#include "DriverRegistry.h"
+#include "BenchWindow.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "ScriptedDialogs.h"
@@ -146,18 +145,10 @@ int main(int argc, char* argv[]) {
     const std::size_t lines = argc > 1 ? std::stoul(argv[1]) : 524'288;
     const std::vector<std::uint8_t> file = streamFile(lines);
 
-    SystemClock clock;
-    auto backend = std::make_shared<SimBackend>(clock);
-    DriverRegistry::instance().install(backend);
-    backend->evalBoard().disk().put("STREAM.BIN", file);
-    // Records every message and answers no file dialog: nothing waits for a user.
-    ScriptedDialogs dialogs;
-    TForm1 window(clock, dialogs);
-    window.show();
-    Ui::Form1& form = window.form();
-    form.ComboBox1->showPopup();
-    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(SimBackend::EvalBoardName));
-    form.ComboBox1->hidePopup();
+    BenchWindow bench;
+    bench.board().disk().put("STREAM.BIN", file);
+    ScriptedDialogs& dialogs = bench.dialogs;
+    Ui::Form1& form = bench.form();
 
     const double streamBytes = static_cast<double>(file.size()) + 5;  // and the prompt
     const double wireSeconds = streamBytes * BitsPerByte / LinkBaud;
@@ -206,6 +197,6 @@ int main(int argc, char* argv[]) {
     std::printf(" MiB\n");
     std::printf("  HEX pane lines at the end: %d, overruns on channel A: %llu\n",
                 form.Memo3->document()->blockCount(),
-                static_cast<unsigned long long>(backend->evalBoard().overrunCount(ChannelId::A)));
+                static_cast<unsigned long long>(bench.board().overrunCount(ChannelId::A)));
     return 0;
 }

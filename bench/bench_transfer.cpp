@@ -20,8 +20,8 @@
 #include <ctime>
 #include <functional>
 
+#include "BenchWindow.h"
 #include "DeviceLink.h"
-#include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "HxDriver.h"
@@ -172,22 +172,15 @@ struct Bench {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    SystemClock clock;
-    auto backend = std::make_shared<SimBackend>(clock);
-    DriverRegistry::instance().install(backend);
-    ScriptedDialogs dialogs;
-    TForm1 window(clock, dialogs);
-    window.show();
-    Ui::Form1& form = window.form();
-    form.ComboBox1->showPopup();
-    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(SimBackend::EvalBoardName));
-    form.ComboBox1->hidePopup();
+    BenchWindow benchWindow;
+    Ui::Form1& form = benchWindow.form();
 
     QTemporaryDir dir;
     for (const char* folder : {"rd", "rdf", "blocks", "slave"}) {
         QDir(dir.path()).mkdir(QString::fromLatin1(folder));
     }
-    Bench bench{form, dialogs, backend->evalBoard(), window.link(), dir, benchFile()};
+    Bench bench{form, benchWindow.dialogs, benchWindow.board(), benchWindow.window->link(),
+                dir,  benchFile()};
     QFile file(bench.local(FileName));
     if (!file.open(QIODevice::WriteOnly) || file.write(bench.original) != FileSize) {
         std::fprintf(stderr, "cannot write the file to send\n");
@@ -204,7 +197,7 @@ int main(int argc, char* argv[]) {
                 form.ComboBox2->setEditText(QStringLiteral("3000000"));
                 QTest::mouseClick(form.Button3, Qt::LeftButton);
             },
-            [&] { return backend->evalBoard().chipBaudRate() == 3'000'000; })
+            [&] { return benchWindow.board().chipBaudRate() == 3'000'000; })
         .step([&] { bench.runDiskPaths(); })
         .step([&] { QTest::mouseClick(form.RadioButton4, Qt::LeftButton); },
               [&] { return form.Label12->text() == QLatin1String("ACK"); })

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "TransferSession.h"
+
 #include "DirAnswer.h"
 #include "TransferChannel.h"
 
@@ -39,15 +41,7 @@ struct DiskTransferControls {
 // is bounded. While a copy runs its button reads "Cancel" and stops it.
 class DiskTransfer {
   public:
-    struct Services {
-        DeviceLink& link;
-        ModeFlags& flags;
-        TransferChannel& channel;
-        TerminalDisplay& display;
-        Dialogs& dialogs;
-        // Switched off while a copy runs.
-        std::vector<QWidget*> terminalControls;
-    };
+    using Services = TransferServices;
 
     static constexpr const char* CancelCaption = "Cancel";
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "TransferSession.h"
+
 class Clock;
 class DeviceLink;
 class Dialogs;
@@ -34,16 +36,7 @@ struct SlaveFileControls {
 // Both need the terminal open; while a send runs its button reads "Cancel".
 class SlaveFileIo {
   public:
-    struct Services {
-        DeviceLink& link;
-        ModeFlags& flags;
-        TransferChannel& channel;
-        TerminalDisplay& display;
-        Dialogs& dialogs;
-        Clock& clock;
-        // Switched off while a send or receive runs.
-        std::vector<QWidget*> terminalControls;
-    };
+    using Services = TransferServices;
 
     static constexpr const char* ReceiveCaption = "Rcv File";
     static constexpr const char* CloseCaption = "Close File";

@@ -3,11 +3,26 @@
 #include <QString>
 #include <vector>
 
+class Clock;
+class Dialogs;
 class QPushButton;
 class QWidget;
 class DeviceLink;
+class TerminalDisplay;
 class TransferChannel;
 struct ModeFlags;
+
+// What the disk transfers and the slave file operations work with.
+struct TransferServices {
+    DeviceLink& link;
+    ModeFlags& flags;
+    TransferChannel& channel;
+    TerminalDisplay& display;
+    Dialogs& dialogs;
+    Clock& clock;
+    // Switched off while a transfer runs.
+    std::vector<QWidget*> terminalControls;
+};
 
 // What holds while one transfer runs, from its start to its end whatever
 // the outcome: the terminal's controls are off, so nothing can start a second

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "ScriptedDialogs.h"
+#include "SimBackend.h"
+#include "SystemClock.h"
+#include "TForm1.h"
+
+namespace Ui {
+class Form1;
+}
+
+// The program's window on the real clock with the simulated boards behind
+// the driver, its board picked in the port chooser, as every benchmark runs
+// it. The dialogs record every message and answer only the paths a
+// benchmark queues: nothing waits for a user.
+class BenchWindow {
+  public:
+    BenchWindow();
+
+    Ui::Form1& form() { return window->form(); }
+    EvalBoard& board() { return backend->evalBoard(); }
+
+    SystemClock clock;
+    std::shared_ptr<SimBackend> backend;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> window;
+};
