@@ -347,7 +347,7 @@ std::optional<std::uint32_t> DiskTransfer::askForEntry(const QString& path) {
     const QString lost = QStringLiteral("nothing was saved to ") + path;
     services.channel.showWaiting();
     services.channel.sendCommandLine("DIR", onTheWire(currentName));
-    const TransferEnd end = services.channel.readDirAnswer(dirParser);
+    const TransferEnd end = services.channel.ParseDirAnswer(dirParser);
     if (end != TransferEnd::Done) {
         log(QStringLiteral("ERROR : ") + reason(end, command) + QStringLiteral(": ") + lost);
         return std::nullopt;

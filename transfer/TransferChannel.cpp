@@ -161,7 +161,7 @@ TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
     });
 }
 
-TransferEnd TransferChannel::readDirAnswer(DirAnswerParser& parser) {
+TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
     parser.start();
     const TransferEnd end = readAnswer([&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {

@@ -65,7 +65,7 @@ class TransferChannel {
     TransferEnd awaitPrompts(int count, AnswerLines& answer);
     // Reads the answer to DIR through the parser until it is finished,
     // showing the bytes that belong to it.
-    TransferEnd readDirAnswer(DirAnswerParser& parser);
+    TransferEnd ParseDirAnswer(DirAnswerParser& parser);
     // Reads exactly count bytes of data, unshown, handing each read to the
     // sink; bytes after them stay queued.
     TransferEnd receiveData(std::uint64_t count, const DataSink& sink);

@@ -16,6 +16,7 @@
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
+#include "TForm1.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -79,6 +80,7 @@ class DiskTransferTest : public QObject {
     void failuresAreReportedAndLeaveNoFile();
     void badBlockSizesAreRefused_data();
     void badBlockSizesAreRefused();
+    void cancelEndsTheCopyCleanly_data();
     void cancelEndsTheCopyCleanly();
 
   private:
@@ -484,9 +486,17 @@ void DiskTransferTest::badBlockSizesAreRefused() {
     QCOMPARE(fixture->dialogs.openFilters.size() + fixture->dialogs.saveFilters.size(), 0);
 }
 
-// "Cancel" on the copy's own button ends it at once; the other controls
-// are off meanwhile and come back as they were.
+void DiskTransferTest::cancelEndsTheCopyCleanly_data() {
+    QTest::addColumn<bool>("byClosingTheWindow");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("window closed") << true;
+}
+
+// "Cancel" on the copy's own button, or the window's closing, ends it at
+// once with nothing saved; the other controls are off meanwhile and come
+// back as they were.
 void DiskTransferTest::cancelEndsTheCopyCleanly() {
+    QFETCH(bool, byClosingTheWindow);
     Ui::Form1& f = fixture->form();
     const QString path = local(QStringLiteral("back/MID.BIN"));
     int passes = 0;
@@ -497,7 +507,11 @@ void DiskTransferTest::cancelEndsTheCopyCleanly() {
         if (f.Button8->text() == QLatin1String("Cancel") && ++passes == 5) {
             othersWereOff = !f.Button7->isEnabled() && !f.Button9->isEnabled() &&
                             !f.Button3->isEnabled() && f.Button8->isEnabled();
-            QTest::mouseClick(f.Button8, Qt::LeftButton);
+            if (byClosingTheWindow) {
+                fixture->window().close();
+            } else {
+                QTest::mouseClick(f.Button8, Qt::LeftButton);
+            }
         }
     });
     inSession([&](LoopSession& session) {
@@ -512,6 +526,7 @@ void DiskTransferTest::cancelEndsTheCopyCleanly() {
              QStringList{"ERROR : the transfer was cancelled: nothing was saved to " + path});
     QCOMPARE(fileBytes(path), QByteArray("<missing>"));
     QCOMPARE(f.Button8->text(), QStringLiteral("Receive File (RD)"));
+    QCOMPARE(fixture->dialogs.errors, QStringList());
 }
 
 QTEST_MAIN(DiskTransferTest)
