@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
 #include <QProxyStyle>
 #include <QTabBar>
 #include <algorithm>
@@ -31,6 +32,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     resize(childrenRect().size());
     applyPaneFonts();
     fitTabBars();
+    fitIndicatorRow();
     collectControlGroups();
     connectWindowHandlers();
     connectProgrammerHandlers();
@@ -136,6 +138,34 @@ void TForm1::fitTabBars() {
     QTabBar* sidePanelTabs = ui->PageControl2->tabBar();
     sidePanelTabs->setStyle(new CompactTabStyle(SidePanelTabCaptionSpace, this));
     fitCaptionsToWidth(sidePanelTabs, ui->Panel3->contentsRect().width());
+}
+
+// The indicator row is laid out for the window's narrow face too: its
+// captions, and the longest reading of each indicator, take the narrower cut
+// of the face, and smaller sizes of it until every one fits its place.
+void TForm1::fitIndicatorRow() {
+    Ui::Form1& f = *ui;
+    const std::pair<QLabel*, QString> longest[] = {{f.Label6, f.Label6->text()},
+                                                   {f.Label7, QStringLiteral("Command")},
+                                                   {f.Label8, f.Label8->text()},
+                                                   {f.Label9, QStringLiteral("Suspend")},
+                                                   {f.Label10, f.Label10->text()},
+                                                   {f.Label11, QStringLiteral("Disabled")},
+                                                   {f.Label12, QStringLiteral("Not AVAIL")}};
+    QFont row = f.Label6->font();
+    row.setStretch(QFont::SemiCondensed);
+    const auto fits = [&] {
+        const QFontMetrics metrics(row);
+        return std::all_of(std::begin(longest), std::end(longest), [&](const auto& entry) {
+            return metrics.horizontalAdvance(entry.second) <= entry.first->width();
+        });
+    };
+    while (!fits() && row.pointSizeF() > SmallestCaptionPointSize) {
+        row.setPointSizeF(row.pointSizeF() - 0.5);
+    }
+    for (const auto& entry : longest) {
+        entry.first->setFont(row);
+    }
 }
 
 void TForm1::applyPaneFonts() {

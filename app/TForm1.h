@@ -114,6 +114,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void substituteWindowFont();
     void applyPaneFonts();
     void fitTabBars();
+    void fitIndicatorRow();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
 

@@ -1,5 +1,6 @@
 // The window at its defined size: every control of every page shows whole
 // inside its page, and the Terminal Mode side panel shows all its tabs at once.
+#include <QLabel>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -60,6 +61,8 @@ class LayoutTest : public QObject {
     void pageShowsEveryControlWhole_data();
     void pageShowsEveryControlWhole();
     void sidePanelShowsAllItsTabs();
+    void indicatorsShowTheirWholeText_data();
+    void indicatorsShowTheirWholeText();
 
   private:
     SelfAdvancingClock clock;
@@ -123,6 +126,34 @@ void LayoutTest::sidePanelShowsAllItsTabs() {
         QVERIFY2(tab.width() > metrics.horizontalAdvance(bar->tabText(i)),
                  qPrintable(bar->tabText(i)));
     }
+}
+
+void LayoutTest::indicatorsShowTheirWholeText_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Mode :") << "Label6" << QString();
+    QTest::newRow("Status :") << "Label8" << QString();
+    QTest::newRow("Interface :") << "Label10" << QString();
+    QTest::newRow("Command") << "Label7"
+                             << "Command";
+    QTest::newRow("Suspend") << "Label9"
+                             << "Suspend";
+    QTest::newRow("Disabled") << "Label11"
+                              << "Disabled";
+    QTest::newRow("Not AVAIL") << "Label12"
+                               << "Not AVAIL";
+}
+
+// The indicator row's captions, and the longest reading each indicator
+// shows, fit in their places.
+void LayoutTest::indicatorsShowTheirWholeText() {
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    const QLabel* indicator = window->findChild<QLabel*>(label);
+    QVERIFY(indicator);
+    const QString shown = text.isEmpty() ? indicator->text() : text;
+    QVERIFY2(indicator->fontMetrics().horizontalAdvance(shown) <= indicator->width(),
+             qPrintable(shown));
 }
 
 QTEST_MAIN(LayoutTest)
