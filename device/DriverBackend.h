@@ -34,6 +34,11 @@ class BridgeChannel {
     // up, whichever comes first: the driver's receive notification, so that a
     // polling loop can sleep instead of asking again and again.
     virtual DriverStatus waitForReceive(std::uint32_t timeoutUs) = 0;
+    // Returns once the channel's transmit buffer has room for the bytes (or
+    // is empty, for more than it holds), or when the time is up; room tells
+    // which. A write of that many bytes then returns at once.
+    virtual DriverStatus waitForTransmitRoom(std::uint32_t bytes, std::uint32_t timeoutUs,
+                                             bool& room) = 0;
     // Releases the channel; the object is destroyed right after, whatever the status.
     virtual DriverStatus close() = 0;
 };

@@ -148,3 +148,11 @@ DriverStatus WaitForReceive(HxHandle handle, std::uint32_t timeoutUs) {
     return onChannel(handle,
                      [&](BridgeChannel& channel) { return channel.waitForReceive(timeoutUs); });
 }
+
+DriverStatus WaitForTransmitRoom(HxHandle handle, std::uint32_t bytes, std::uint32_t timeoutUs,
+                                 bool& room) {
+    room = false;
+    return onChannel(handle, [&](BridgeChannel& channel) {
+        return channel.waitForTransmitRoom(bytes, timeoutUs, room);
+    });
+}

@@ -39,3 +39,7 @@ DriverStatus HX_SetBitMode(HxHandle handle, std::uint8_t mask, std::uint8_t mode
 // program uses it: returns once the driver reports received bytes on the
 // handle, or after timeoutUs microseconds.
 DriverStatus WaitForReceive(HxHandle handle, std::uint32_t timeoutUs);
+// Likewise the driver's transmit notification: returns once a write of the
+// given size would not block, or after timeoutUs microseconds.
+DriverStatus WaitForTransmitRoom(HxHandle handle, std::uint32_t bytes, std::uint32_t timeoutUs,
+                                 bool& room);

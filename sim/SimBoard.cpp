@@ -165,6 +165,24 @@ DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
 // The bridge and the computer exchange data once per USB microframe: nothing
 // a waiting read or write can see changes between two boundaries, so a wait
 // sleeps to the boundary at or after the board's next event.
+DriverStatus SimBoard::waitForTransmitRoom(ChannelId id, std::uint32_t bytes,
+                                          std::uint32_t timeoutUs, bool& room) {
+    if (const DriverStatus status = usable(id); status != hx::Ok) {
+        return status;
+    }
+    const std::size_t wanted = std::min<std::size_t>(bytes, SimChannel::transmitCapacity);
+    const std::int64_t deadline = clock.nanoseconds() + std::int64_t{timeoutUs} * 1000;
+    for (;;) {
+        advance();
+        room = channel(id).transmitRoom() >= wanted;
+        const std::int64_t now = clock.nanoseconds();
+        if (room || now >= deadline) {
+            return hx::Ok;
+        }
+        clock.sleepNanoseconds(std::max<std::int64_t>(0, std::min(deadline, nextWakeNs()) - now));
+    }
+}
+
 std::int64_t SimBoard::nextWakeNs() const {
     const std::int64_t next =
         std::min({nextEventNs(), channels[0].nextReportNs(), channels[1].nextReportNs()});

@@ -73,6 +73,8 @@ class SimBoard {
     DriverStatus setLatencyTimer(ChannelId id, std::uint8_t milliseconds);
     DriverStatus setBitMode(ChannelId id, std::uint8_t mask, std::uint8_t mode);
     DriverStatus waitForReceive(ChannelId id, std::uint32_t timeoutUs);
+    DriverStatus waitForTransmitRoom(ChannelId id, std::uint32_t bytes, std::uint32_t timeoutUs,
+                                     bool& room);
 
     // --- Test interface ---
     void unplug() { plugged = false; }

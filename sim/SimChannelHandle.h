@@ -52,6 +52,10 @@ class SimChannelHandle : public BridgeChannel {
     DriverStatus waitForReceive(std::uint32_t timeoutUs) override {
         return board->waitForReceive(id, timeoutUs);
     }
+    DriverStatus waitForTransmitRoom(std::uint32_t bytes, std::uint32_t timeoutUs,
+                                     bool& room) override {
+        return board->waitForTransmitRoom(id, bytes, timeoutUs, room);
+    }
     DriverStatus close() override { return board->close(id); }
 
   private:

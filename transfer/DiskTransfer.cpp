@@ -152,9 +152,12 @@ void DiskTransfer::SendFileToDisk(const QString& path) {
     }
     // Each WRF is answered after its data; with blocks the answers have
     // piled up meanwhile, one prompt for each.
+    // The bridge may still hold the last write's bytes when the answer wait
+    // begins.
     AnswerLines written;
-    const TransferEnd end =
-        wholeFile ? channel.AwaitAnswerLine(written) : channel.awaitPrompts(blocks, written);
+    const std::uint64_t inBridge = TransferChannel::TransferBufferSize;
+    const TransferEnd end = wholeFile ? channel.AwaitAnswerLine(written, inBridge)
+                                      : channel.awaitPrompts(blocks, written, inBridge);
     finishSend(diskName, end, written);
 }
 
@@ -232,11 +235,16 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
             incomplete);
         return false;
     }
-    if (!channel.sendData(count)) {
-        log(QStringLiteral("ERROR : Tarvik stopped taking data: ") + incomplete);
-        return false;
+    switch (channel.sendData(count)) {
+        case TransferEnd::Done:
+            return true;
+        case TransferEnd::Cancelled:
+            log(QStringLiteral("ERROR : the transfer was cancelled: ") + incomplete);
+            return false;
+        default:
+            log(QStringLiteral("ERROR : Tarvik stopped taking data: ") + incomplete);
+            return false;
     }
-    return true;
 }
 
 // --- From the disk ---

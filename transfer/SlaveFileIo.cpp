@@ -114,7 +114,11 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
             return failed(QStringLiteral("cannot read the file (%1)").arg(file.errorString()));
         }
         if (read > 0) {
-            if (!channel.sendData(static_cast<std::uint32_t>(read))) {
+            const TransferEnd end = channel.sendData(static_cast<std::uint32_t>(read));
+            if (end == TransferEnd::Cancelled) {
+                return failed(QStringLiteral("the send was cancelled"));
+            }
+            if (end != TransferEnd::Done) {
                 return failed(QStringLiteral("Tarvik stopped taking data"));
             }
             sent += static_cast<std::uint64_t>(read);

@@ -7,6 +7,7 @@
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "DirAnswer.h"
+#include "HxDriver.h"
 #include "IdleWait.h"
 #include "ModeFlags.h"
 #include "MonitorAnswerText.h"
@@ -115,8 +116,9 @@ TransferEnd TransferChannel::pollReads(std::uint64_t& expected, bool capAtExpect
     }
 }
 
-TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take) {
-    std::uint64_t expected = AnswerLineBytes;
+TransferEnd TransferChannel::readAnswer(std::uint64_t stillSending,
+                                        const std::function<bool(std::uint32_t)>& take) {
+    std::uint64_t expected = AnswerLineBytes + stillSending;
     return pollReads(expected, false, [&](std::uint32_t count) -> std::optional<TransferEnd> {
         if (take(count)) {
             return TransferEnd::Done;
@@ -138,8 +140,8 @@ void TransferChannel::showWaiting() {
     }
 }
 
-TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
-    return readAnswer([&](std::uint32_t count) {
+TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer, std::uint64_t stillSending) {
+    return readAnswer(stillSending, [&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             display.ShowTerminalByte(link.ReadBufferA[i]);
             answer.add(link.ReadBufferA[i]);
@@ -148,11 +150,12 @@ TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
     });
 }
 
-TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
+TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer,
+                                          std::uint64_t stillSending) {
     if (answer.prompts() >= count) {
         return TransferEnd::Done;
     }
-    return readAnswer([&](std::uint32_t read) {
+    return readAnswer(stillSending, [&](std::uint32_t read) {
         for (std::uint32_t i = 0; i < read; ++i) {
             display.ShowTerminalByte(link.ReadBufferA[i]);
             answer.add(link.ReadBufferA[i]);
@@ -163,7 +166,7 @@ TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer) {
 
 TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
     parser.start();
-    const TransferEnd end = readAnswer([&](std::uint32_t count) {
+    const TransferEnd end = readAnswer(0, [&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t b = link.ReadBufferA[i];
             // Shown only while it belongs to the answer's fields.
@@ -199,11 +202,37 @@ TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& si
     });
 }
 
-bool TransferChannel::sendData(std::uint32_t count) {
+TransferEnd TransferChannel::sendData(std::uint32_t count) {
+    if (const TransferEnd room = awaitTransmitRoom(count); room != TransferEnd::Done) {
+        return room;
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
         link.PutByteA(TransferBuffer[i]);
     }
     const bool complete = link.SendStagedA() == hx::Ok;
     link.DropStagedA();
-    return complete;
+    return complete ? TransferEnd::Done : TransferEnd::TimedOut;
+}
+
+// At a slow rate a write of 4096 bytes would hold the window for seconds
+// while the bridge's buffer drains: the write waits, with the window alive,
+// until the bridge can take it whole. It gives up when the bridge takes
+// nothing for as long as two full writes take on the wire, plus the margin.
+TransferEnd TransferChannel::awaitTransmitRoom(std::uint32_t count) {
+    const std::int64_t deadline = deadlineFor(2 * std::uint64_t{TransferBufferSize});
+    constexpr auto waitUs = static_cast<std::uint32_t>(WindowEventIntervalMs * 1000);
+    for (;;) {
+        if (cancelled()) {
+            return TransferEnd::Cancelled;
+        }
+        bool room = false;
+        // A driver that cannot tell leaves it to the write.
+        if (WaitForTransmitRoom(link.HandleA, count, waitUs, room) != hx::Ok || room) {
+            return TransferEnd::Done;
+        }
+        if (clock.milliseconds() >= deadline) {
+            return TransferEnd::TimedOut;
+        }
+        keepWindowAlive();
+    }
 }

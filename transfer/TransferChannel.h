@@ -60,18 +60,22 @@ class TransferChannel {
     void showWaiting();
     // Reads and shows the chip's answer until a read ends with a carriage
     // return; the lines go to answer, so that an error line can be seen.
-    TransferEnd AwaitAnswerLine(AnswerLines& answer);
+    // Bytes still on their way out (file data the bridge has taken but not
+    // yet sent) lengthen the wait by their wire time.
+    TransferEnd AwaitAnswerLine(AnswerLines& answer, std::uint64_t stillSending = 0);
     // Reads and shows answers until count prompt lines have come.
-    TransferEnd awaitPrompts(int count, AnswerLines& answer);
+    TransferEnd awaitPrompts(int count, AnswerLines& answer, std::uint64_t stillSending = 0);
     // Reads the answer to DIR through the parser until it is finished,
     // showing the bytes that belong to it.
     TransferEnd ParseDirAnswer(DirAnswerParser& parser);
     // Reads exactly count bytes of data, unshown, handing each read to the
     // sink; bytes after them stay queued.
     TransferEnd receiveData(std::uint64_t count, const DataSink& sink);
-    // Sends count bytes of TransferBuffer in one write; false when not all
-    // of them went out (nothing is left staged then).
-    bool sendData(std::uint32_t count);
+    // Sends count bytes of TransferBuffer in one write, once the bridge can
+    // take them all: Done, Cancelled, or TimedOut when the bridge took no
+    // more for too long or the write came back short (nothing is left
+    // staged then).
+    TransferEnd sendData(std::uint32_t count);
 
     // Processes window events when the last time is 20 ms ago or more.
     void keepWindowAlive();
@@ -91,8 +95,10 @@ class TransferChannel {
     bool fetchWaiting(std::uint32_t& waiting);
     template <typename TakeRead>
     TransferEnd pollReads(std::uint64_t& expected, bool capAtExpected, TakeRead&& take);
-    TransferEnd readAnswer(const std::function<bool(std::uint32_t)>& take);
+    TransferEnd readAnswer(std::uint64_t stillSending,
+                           const std::function<bool(std::uint32_t)>& take);
     std::int64_t deadlineFor(std::uint64_t bytes);
+    TransferEnd awaitTransmitRoom(std::uint32_t count);
 
     DeviceLink& link;
     TerminalDisplay& display;

@@ -80,6 +80,7 @@ class DiskTransferTest : public QObject {
     void failuresAreReportedAndLeaveNoFile();
     void badBlockSizesAreRefused_data();
     void badBlockSizesAreRefused();
+    void windowStaysAliveDuringASlowSend();
     void cancelEndsTheCopyCleanly_data();
     void cancelEndsTheCopyCleanly();
 
@@ -484,6 +485,38 @@ void DiskTransferTest::badBlockSizesAreRefused() {
              qPrintable(errors.first()));
     QCOMPARE(written(), QByteArray());
     QCOMPARE(fixture->dialogs.openFilters.size() + fixture->dialogs.saveFilters.size(), 0);
+}
+
+// At 9600 baud a 4096-byte write takes over 4 s of wire time; the window
+// must still handle its events several times a second meanwhile.
+void DiskTransferTest::windowStaysAliveDuringASlowSend() {
+    Ui::Form1& f = fixture->form();
+    const QString source = local(FileName);
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(20000)) == 20000);
+    file.close();
+    std::int64_t last = -1;
+    std::int64_t longestGap = 0;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const std::int64_t now = fixture->clock.peekNanoseconds();
+        if (last >= 0) {
+            longestGap = std::max(longestGap, now - last);
+        }
+        last = now;
+    });
+    LoopSession session(f);
+    session.waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); })
+        .step([&] {
+            watch.start();
+            send(source, 0);
+            watch.stop();
+        });
+    session.run();
+    QVERIFY(session.completed());
+    QVERIFY2(errorLines().isEmpty(), qPrintable(errorLines().join(QLatin1Char('|'))));
+    QVERIFY2(longestGap < 100'000'000, qPrintable(QString::number(longestGap)));
 }
 
 void DiskTransferTest::cancelEndsTheCopyCleanly_data() {
