@@ -1,5 +1,7 @@
 #include "TransferSession.h"
 
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "DeviceLink.h"
@@ -14,6 +16,11 @@ TransferSession::TransferSession(ModeFlags& flags, DeviceLink& link, TransferCha
     link.DropStagedA();
     channel.clearCancel();
     for (QWidget* control : terminalControls) {
+        // What only shows the transfer (its progress, rate and status) stays
+        // readable.
+        if (qobject_cast<QLabel*>(control) || qobject_cast<QProgressBar*>(control)) {
+            continue;
+        }
         savedStates.emplace_back(control, control->isEnabled());
         control->setEnabled(false);
     }
