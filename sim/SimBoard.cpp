@@ -147,7 +147,10 @@ DriverStatus SimBoard::queueStatus(ChannelId id, std::uint32_t& waiting) {
     return hx::Ok;
 }
 
-DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
+// A wait sleeps from one event of the board to the next until what it waits
+// for holds, or its time is up.
+template <typename Ready>
+DriverStatus SimBoard::waitUntil(ChannelId id, std::uint32_t timeoutUs, Ready&& ready) {
     if (const DriverStatus status = usable(id); status != hx::Ok) {
         return status;
     }
@@ -155,34 +158,29 @@ DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
     for (;;) {
         advance();
         const std::int64_t now = clock.nanoseconds();
-        if (channel(id).readable() > 0 || now >= deadline) {
+        if (ready() || now >= deadline) {
             return hx::Ok;
         }
         clock.sleepNanoseconds(std::max<std::int64_t>(0, std::min(deadline, nextWakeNs()) - now));
     }
+}
+
+DriverStatus SimBoard::waitForReceive(ChannelId id, std::uint32_t timeoutUs) {
+    return waitUntil(id, timeoutUs, [&] { return channel(id).readable() > 0; });
+}
+
+DriverStatus SimBoard::waitForTransmitRoom(ChannelId id, std::uint32_t bytes,
+                                           std::uint32_t timeoutUs, bool& room) {
+    const std::size_t wanted = std::min<std::size_t>(bytes, SimChannel::transmitCapacity);
+    return waitUntil(id, timeoutUs, [&] {
+        room = channel(id).transmitRoom() >= wanted;
+        return room;
+    });
 }
 
 // The bridge and the computer exchange data once per USB microframe: nothing
 // a waiting read or write can see changes between two boundaries, so a wait
 // sleeps to the boundary at or after the board's next event.
-DriverStatus SimBoard::waitForTransmitRoom(ChannelId id, std::uint32_t bytes,
-                                          std::uint32_t timeoutUs, bool& room) {
-    if (const DriverStatus status = usable(id); status != hx::Ok) {
-        return status;
-    }
-    const std::size_t wanted = std::min<std::size_t>(bytes, SimChannel::transmitCapacity);
-    const std::int64_t deadline = clock.nanoseconds() + std::int64_t{timeoutUs} * 1000;
-    for (;;) {
-        advance();
-        room = channel(id).transmitRoom() >= wanted;
-        const std::int64_t now = clock.nanoseconds();
-        if (room || now >= deadline) {
-            return hx::Ok;
-        }
-        clock.sleepNanoseconds(std::max<std::int64_t>(0, std::min(deadline, nextWakeNs()) - now));
-    }
-}
-
 std::int64_t SimBoard::nextWakeNs() const {
     const std::int64_t next =
         std::min({nextEventNs(), channels[0].nextReportNs(), channels[1].nextReportNs()});

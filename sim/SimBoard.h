@@ -122,6 +122,8 @@ class SimBoard {
     DriverStatus usable(ChannelId id) const;
     void waitForWire();
     std::int64_t nextWakeNs() const;
+    template <typename Ready>
+    DriverStatus waitUntil(ChannelId id, std::uint32_t timeoutUs, Ready&& ready);
     template <typename Change>
     DriverStatus change(ChannelId id, Change&& apply);
 

@@ -46,9 +46,7 @@ void DiskTransfer::Button5Click() {
         services.channel.requestCancel();
         return;
     }
-    if (!controls.CheckBox1.isChecked() &&
-        !blockSize(controls.Edit2, TransferChannel::TransferBufferSize,
-                   QStringLiteral("Block Size to use for Write"))) {
+    if (!writeBlock()) {
         return;
     }
     const QString path = services.dialogs.openFileName(SendFilter);
@@ -74,9 +72,7 @@ void DiskTransfer::receive(ReadMethod method) {
         services.channel.requestCancel();
         return;
     }
-    if (method == ReadMethod::Rdf && !controls.CheckBox2.isChecked() &&
-        !blockSize(controls.Edit3, std::numeric_limits<std::uint32_t>::max(),
-                   QStringLiteral("Block Size to use for Read"))) {
+    if (method == ReadMethod::Rdf && !readBlock()) {
         return;
     }
     const QString path = services.dialogs.saveFileName(QString());
@@ -91,6 +87,22 @@ void DiskTransfer::receive(ReadMethod method) {
     } else {
         ReceiveFileWithRdf(path);
     }
+}
+
+std::optional<std::uint32_t> DiskTransfer::writeBlock() {
+    if (controls.CheckBox1.isChecked()) {
+        return WholeFile;
+    }
+    return blockSize(controls.Edit2, TransferChannel::TransferBufferSize,
+                     QStringLiteral("Block Size to use for Write"));
+}
+
+std::optional<std::uint32_t> DiskTransfer::readBlock() {
+    if (controls.CheckBox2.isChecked()) {
+        return WholeFile;
+    }
+    return blockSize(controls.Edit3, std::numeric_limits<std::uint32_t>::max(),
+                     QStringLiteral("Block Size to use for Read"));
 }
 
 std::optional<std::uint32_t> DiskTransfer::blockSize(QLineEdit& edit, std::uint32_t largest,
@@ -110,15 +122,11 @@ std::optional<std::uint32_t> DiskTransfer::blockSize(QLineEdit& edit, std::uint3
 // --- To the disk ---
 
 void DiskTransfer::SendFileToDisk(const QString& path) {
-    const bool wholeFile = controls.CheckBox1.isChecked();
-    std::optional<std::uint32_t> block;
-    if (!wholeFile) {
-        block = blockSize(controls.Edit2, TransferChannel::TransferBufferSize,
-                          QStringLiteral("Block Size to use for Write"));
-        if (!block) {
-            return;
-        }
+    const std::optional<std::uint32_t> block = writeBlock();
+    if (!block) {
+        return;
     }
+    const bool wholeFile = *block == WholeFile;
     currentName = DiskFileName(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -151,9 +159,8 @@ void DiskTransfer::SendFileToDisk(const QString& path) {
         return;
     }
     // Each WRF is answered after its data; with blocks the answers have
-    // piled up meanwhile, one prompt for each.
-    // The bridge may still hold the last write's bytes when the answer wait
-    // begins.
+    // piled up meanwhile, one prompt for each. The bridge may still hold the
+    // last write's bytes when the wait begins.
     AnswerLines written;
     const std::uint64_t inBridge = TransferChannel::TransferBufferSize;
     const TransferEnd end = wholeFile ? channel.AwaitAnswerLine(written, inBridge)
@@ -220,30 +227,31 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
             .arg(currentName)
             .arg(sent)
             .arg(size);
-    if (channel.cancelled()) {
-        log(QStringLiteral("ERROR : the transfer was cancelled: ") + incomplete);
+    const auto stop = [&](const QString& why) {
+        log(QStringLiteral("ERROR : ") + why + QStringLiteral(": ") + incomplete);
         return false;
+    };
+    const QString cancelled = QStringLiteral("the transfer was cancelled");
+    if (channel.cancelled()) {
+        return stop(cancelled);
     }
     if (count == 0) {
         return true;
     }
     const qint64 read = file.read(reinterpret_cast<char*>(channel.TransferBuffer.data()), count);
     if (read != qint64{count}) {
-        log(QStringLiteral("ERROR : cannot read %1 (%2): ")
-                .arg(file.fileName(),
-                     read < 0 ? file.errorString() : QStringLiteral("it is shorter than it was")) +
-            incomplete);
-        return false;
+        return stop(QStringLiteral("cannot read %1 (%2)")
+                        .arg(file.fileName(), read < 0
+                                                  ? file.errorString()
+                                                  : QStringLiteral("it is shorter than it was")));
     }
     switch (channel.sendData(count)) {
         case TransferEnd::Done:
             return true;
         case TransferEnd::Cancelled:
-            log(QStringLiteral("ERROR : the transfer was cancelled: ") + incomplete);
-            return false;
+            return stop(cancelled);
         default:
-            log(QStringLiteral("ERROR : Tarvik stopped taking data: ") + incomplete);
-            return false;
+            return stop(QStringLiteral("Tarvik stopped taking data"));
     }
 }
 
@@ -269,15 +277,11 @@ void DiskTransfer::ReceiveFileWithRd(const QString& path) {
 }
 
 void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
-    const bool wholeFile = controls.CheckBox2.isChecked();
-    std::optional<std::uint32_t> block;
-    if (!wholeFile) {
-        block = blockSize(controls.Edit3, std::numeric_limits<std::uint32_t>::max(),
-                          QStringLiteral("Block Size to use for Read"));
-        if (!block) {
-            return;
-        }
+    const std::optional<std::uint32_t> block = readBlock();
+    if (!block) {
+        return;
     }
+    const bool wholeFile = *block == WholeFile;
     QSaveFile file(path);
     const std::optional<std::uint32_t> size = startReceive(file, path);
     if (!size) {
@@ -292,8 +296,7 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
         return;
     }
     std::uint64_t received = 0;
-    // An empty file is still read with one RDF, of the count 0. The answer
-    // after the last block of a whole-file read is left to the terminal.
+    // An empty file is still read with one RDF, of the count 0.
     do {
         const auto count = static_cast<std::uint32_t>(
             wholeFile ? *size : std::min<std::uint64_t>(*block, *size - received));

@@ -61,6 +61,11 @@ class DiskTransfer {
     enum class ReadMethod { Rd, Rdf };
 
     void receive(ReadMethod method);
+    // The block size of a send or an OPR/RDF receive: WholeFile when "Use
+    // File Size" is ticked; nullopt, reported, when the box holds no usable size.
+    static constexpr std::uint32_t WholeFile = 0;
+    std::optional<std::uint32_t> writeBlock();
+    std::optional<std::uint32_t> readBlock();
     std::optional<std::uint32_t> blockSize(QLineEdit& edit, std::uint32_t largest,
                                            const QString& caption);
     bool sendWholeFile(QFile& file, std::uint32_t size);

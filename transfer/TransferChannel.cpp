@@ -140,12 +140,16 @@ void TransferChannel::showWaiting() {
     }
 }
 
+void TransferChannel::showAnswer(std::uint32_t count, AnswerLines& answer) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        display.ShowTerminalByte(link.ReadBufferA[i]);
+        answer.add(link.ReadBufferA[i]);
+    }
+}
+
 TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer, std::uint64_t stillSending) {
     return readAnswer(stillSending, [&](std::uint32_t count) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            display.ShowTerminalByte(link.ReadBufferA[i]);
-            answer.add(link.ReadBufferA[i]);
-        }
+        showAnswer(count, answer);
         return count > 0 && link.ReadBufferA[count - 1] == CarriageReturn;
     });
 }
@@ -156,10 +160,7 @@ TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer,
         return TransferEnd::Done;
     }
     return readAnswer(stillSending, [&](std::uint32_t read) {
-        for (std::uint32_t i = 0; i < read; ++i) {
-            display.ShowTerminalByte(link.ReadBufferA[i]);
-            answer.add(link.ReadBufferA[i]);
-        }
+        showAnswer(read, answer);
         return answer.prompts() >= count;
     });
 }

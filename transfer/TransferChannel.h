@@ -90,9 +90,11 @@ class TransferChannel {
     std::array<std::uint8_t, TransferBufferSize> TransferBuffer{};
 
   private:
-    // One poll of the receive queue: the count waiting, 0 when none, nullopt
-    // when the query failed.
+    // One poll of the receive queue into waiting; false when the query
+    // failed.
     bool fetchWaiting(std::uint32_t& waiting);
+    // Shows the bytes of a read and adds them to the answer's lines.
+    void showAnswer(std::uint32_t count, AnswerLines& answer);
     template <typename TakeRead>
     TransferEnd pollReads(std::uint64_t& expected, bool capAtExpected, TakeRead&& take);
     TransferEnd readAnswer(std::uint64_t stillSending,
