@@ -92,6 +92,7 @@ DriverStatus SimBoard::read(ChannelId id, std::uint8_t* buffer, std::uint32_t co
         advance();
     }
     bytesRead = ch.take(buffer, count);
+    taken[static_cast<std::size_t>(id)] += bytesRead;
     // Room in the queue may let a paused sender go on.
     changed(id);
     return hx::Ok;

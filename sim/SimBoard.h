@@ -89,6 +89,8 @@ class SimBoard {
         channel(id).receiveCapacity = bytes;
     }
     std::uint64_t overrunCount(ChannelId id) const { return channel(id).overruns; }
+    // Bytes the board has handed to reads on the channel since it was made.
+    std::uint64_t takenByReads(ChannelId id) const { return taken[static_cast<std::size_t>(id)]; }
     const std::vector<QByteArray>& writes(ChannelId id) const { return channel(id).writes; }
     const std::vector<BitModeCall>& bitModeCalls(ChannelId id) const {
         return channel(id).bitModeCalls;
@@ -129,5 +131,6 @@ class SimBoard {
 
     std::string boardName;
     std::array<SimChannel, 2> channels;
+    std::array<std::uint64_t, 2> taken{};
     bool plugged = true;
 };

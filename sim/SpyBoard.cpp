@@ -6,7 +6,8 @@
 // reaches the link: writes are accepted (and recorded) and go nowhere.
 //
 // The host plays its script step after step, each byte taking 10 bit times
-// at the link's rate, and starts over at the end. Opening a channel while the
+// at the link's rate, and starts over at the end. In a duplex step both
+// directions carry bytes in the same byte times. Opening a channel while the
 // other is closed starts the conversation from its beginning, at 9600 baud.
 // Bytes that reach a closed channel are lost; a full receive queue drops and
 // counts them (there is no flow control on a listening channel).
@@ -18,7 +19,22 @@
 #include "WireLeg.h"
 
 namespace {
+
 constexpr std::int64_t nsPerMs = 1'000'000;
+
+// The byte times a step keeps the link busy.
+std::size_t byteTimesOf(const SpyStep& s) {
+    switch (s.kind) {
+        case SpyStep::Kind::HostSends:
+        case SpyStep::Kind::ChipSends:
+            return s.bytes.size();
+        case SpyStep::Kind::Duplex:
+            return std::max(s.bytes.size(), s.chipBytes.size());
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 SpyBoard::SpyBoard(Clock& clock, std::string name)
@@ -36,13 +52,12 @@ void SpyBoard::restart(std::int64_t now) {
     stepStart = now;
     rate = startRate;
     rounds = 0;
+    carriedBytes = {};
 }
 
 bool SpyBoard::hasDuration() const {
     return std::any_of(script.begin(), script.end(), [](const SpyStep& s) {
-        return (s.kind == SpyStep::Kind::Pause && s.milliseconds > 0) ||
-               ((s.kind == SpyStep::Kind::HostSends || s.kind == SpyStep::Kind::ChipSends) &&
-                !s.bytes.empty());
+        return (s.kind == SpyStep::Kind::Pause && s.milliseconds > 0) || byteTimesOf(s) > 0;
     });
 }
 
@@ -54,29 +69,50 @@ std::int64_t SpyBoard::currentEnd() const {
         case SpyStep::Kind::RateChange:
             return stepStart;
         default:
-            return current.bytes.empty() ? stepStart : stepStart + wire::byteTimeNs(rate);
+            return byteTimesOf(current) == 0 ? stepStart : stepStart + wire::byteTimeNs(rate);
     }
 }
 
-void SpyBoard::finishCurrent() {
+void SpyBoard::finishCurrent(std::int64_t end) {
     const SpyStep& current = script[step];
     if (current.kind == SpyStep::Kind::RateChange) {
         rate = current.baudRate;
         moveToNextStep();
         return;
     }
-    if (current.kind == SpyStep::Kind::Pause || current.bytes.empty()) {
+    const std::size_t byteTimes = byteTimesOf(current);
+    if (byteTimes == 0) {
         moveToNextStep();
         return;
     }
-    // A listening channel hears the link at the link's rate, read at its own.
-    SimChannel& listener =
-        channel(current.kind == SpyStep::Kind::ChipSends ? ChannelId::A : ChannelId::B);
-    listener.deliver(wire::received(current.bytes[byteIndex], rate, listener.settings.baudRate),
-                     currentEnd());
-    if (++byteIndex == current.bytes.size()) {
+    switch (current.kind) {
+        case SpyStep::Kind::HostSends:
+            carry(ChannelId::B, current.bytes[byteIndex], end);
+            break;
+        case SpyStep::Kind::ChipSends:
+            carry(ChannelId::A, current.bytes[byteIndex], end);
+            break;
+        default:
+            // Both directions in the same byte time; the shorter side has
+            // fallen silent once its bytes are out.
+            if (byteIndex < current.bytes.size()) {
+                carry(ChannelId::B, current.bytes[byteIndex], end);
+            }
+            if (byteIndex < current.chipBytes.size()) {
+                carry(ChannelId::A, current.chipBytes[byteIndex], end);
+            }
+            break;
+    }
+    if (++byteIndex == byteTimes) {
         moveToNextStep();
     }
+}
+
+// A listening channel hears the link at the link's rate, read at its own.
+void SpyBoard::carry(ChannelId id, std::uint8_t byte, std::int64_t arrival) {
+    ++carriedBytes[static_cast<std::size_t>(id)];
+    SimChannel& listener = channel(id);
+    listener.deliver(wire::received(byte, rate, listener.settings.baudRate), arrival);
 }
 
 void SpyBoard::moveToNextStep() {
@@ -92,9 +128,8 @@ void SpyBoard::advanceTo(std::int64_t now) {
         return;
     }
     stepStart = std::max(stepStart, now - backlogLimitNs);
-    while (currentEnd() <= now) {
-        const std::int64_t end = currentEnd();
-        finishCurrent();
+    for (std::int64_t end = currentEnd(); end <= now; end = currentEnd()) {
+        finishCurrent(end);
         stepStart = end;
     }
 }

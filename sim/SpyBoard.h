@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "SimBoard.h"
@@ -21,6 +22,9 @@ class SpyBoard : public SimBoard {
     std::uint32_t linkRate() const { return rate; }
     // Times the conversation has been played to its end since it last began.
     std::uint64_t completedRounds() const { return rounds; }
+    // Bytes the link carried towards the channel since the conversation
+    // began, whether the channel was open to hear them or not.
+    std::uint64_t carried(ChannelId id) const { return carriedBytes[static_cast<std::size_t>(id)]; }
 
   protected:
     void advanceTo(std::int64_t now) override;
@@ -34,7 +38,8 @@ class SpyBoard : public SimBoard {
     void restart(std::int64_t now);
     // When the current byte, pause or rate change is done.
     std::int64_t currentEnd() const;
-    void finishCurrent();
+    void finishCurrent(std::int64_t end);
+    void carry(ChannelId id, std::uint8_t byte, std::int64_t arrival);
     void moveToNextStep();
     bool hasDuration() const;
 
@@ -45,4 +50,5 @@ class SpyBoard : public SimBoard {
     std::size_t byteIndex = 0;
     std::int64_t stepStart = 0;  // when the current byte or pause began
     std::uint64_t rounds = 0;
+    std::array<std::uint64_t, 2> carriedBytes{};
 };

@@ -31,6 +31,12 @@ SpyStep SpyStep::chipSends(std::vector<std::uint8_t> bytes) {
     return lineStep(Kind::ChipSends, std::move(bytes));
 }
 
+SpyStep SpyStep::duplex(std::vector<std::uint8_t> hostBytes, std::vector<std::uint8_t> chipBytes) {
+    SpyStep step = lineStep(Kind::Duplex, std::move(hostBytes));
+    step.chipBytes = std::move(chipBytes);
+    return step;
+}
+
 SpyStep SpyStep::pause(std::uint32_t milliseconds) {
     SpyStep step;
     step.kind = Kind::Pause;

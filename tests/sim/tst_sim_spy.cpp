@@ -1,14 +1,37 @@
 // The simulated spy board through the driver calls alone: which direction
-// each channel hears, at which rate it reads correctly, the link's rate
-// changes, the restart at open, and the default conversation.
+// each channel hears, at which rate it reads correctly, both directions at
+// once, the link's rate changes, the restart at open, what the link carried,
+// and the default conversation.
 #include <QtTest>
 
 #include "SimRig.h"
+#include "Wire.h"
 
 namespace {
 
 const std::string spyA = "Tarvik Spy Board A";
 const std::string spyB = "Tarvik Spy Board B";
+
+// Printable bytes from the given letter on, and a CR.
+std::vector<std::uint8_t> textLine(std::size_t length, char first) {
+    std::vector<std::uint8_t> line(length, '\r');
+    for (std::size_t i = 0; i + 1 < length; ++i) {
+        line[i] = static_cast<std::uint8_t>(first + i % 26);
+    }
+    return line;
+}
+
+QByteArray byteArray(const std::vector<std::uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+// Every byte heard as it was sent, or every byte garbled.
+void compareHeard(const QByteArray& heard, const QByteArray& sent, bool readable) {
+    QCOMPARE(heard.size(), sent.size());
+    for (int i = 0; i < sent.size(); ++i) {
+        QCOMPARE(heard[i] == sent[i], readable);
+    }
+}
 
 SpyScript shortConversation() {
     return {SpyStep::pause(20), SpyStep::hostSends("DIR\r"), SpyStep::pause(20),
@@ -26,6 +49,10 @@ class SimSpyTest : public QObject {
 
     void directionsDecodeAtTheLinkRate_data();
     void directionsDecodeAtTheLinkRate();
+    void duplexCarriesBothDirectionsAtOnce_data();
+    void duplexCarriesBothDirectionsAtOnce();
+    void carriedCountsEveryByteOnTheWire_data();
+    void carriedCountsEveryByteOnTheWire();
     void linkRateChangeGarblesUntilTheSpyFollows();
     void openingStartsTheConversationOver();
     void writesGoNowhere();
@@ -72,17 +99,90 @@ void SimSpyTest::directionsDecodeAtTheLinkRate() {
     rig->spy().setScript(shortConversation());
     openBoth(spyRate);
     const QByteArray transmitted = rig->collect(a, 60);
-    const QByteArray received = SimRig::readWaiting(b);
-    QCOMPARE(transmitted.size(), 5);
-    QCOMPARE(received.size(), 4);
-    const QByteArray answer("D:\\>\r");
-    const QByteArray command("DIR\r");
-    for (int i = 0; i < answer.size(); ++i) {
-        QCOMPARE(transmitted[i] == answer[i], readable);
+    compareHeard(transmitted, "D:\\>\r", readable);
+    compareHeard(SimRig::readWaiting(b), "DIR\r", readable);
+}
+
+void SimSpyTest::duplexCarriesBothDirectionsAtOnce_data() {
+    QTest::addColumn<std::uint32_t>("spyRate");
+    QTest::addColumn<bool>("readable");
+
+    QTest::newRow("link rate") << 9600u << true;
+    QTest::newRow("wrong rate") << 19200u << false;
+}
+
+void SimSpyTest::duplexCarriesBothDirectionsAtOnce() {
+    QFETCH(std::uint32_t, spyRate);
+    QFETCH(bool, readable);
+
+    const std::vector<std::uint8_t> host = textLine(40, 'a');
+    const std::vector<std::uint8_t> chip = textLine(100, 'A');
+    openBoth(spyRate);
+    rig->spy().setScript(
+        {SpyStep::duplex(host, chip), SpyStep::hostSends("Z\r"), SpyStep::pause(1000)});
+    const std::int64_t start = rig->clock.peekNanoseconds();
+    const std::int64_t byteNs = wire::byteTimeNs(spyStartRate);
+    QByteArray transmitted;
+    QByteArray received;
+    // Both channels read half a byte time after that many byte times.
+    const auto readAfter = [&](std::int64_t byteTimes) {
+        rig->clock.advance(start + byteTimes * byteNs + byteNs / 2 - rig->clock.peekNanoseconds());
+        transmitted += SimRig::readWaiting(a);
+        received += SimRig::readWaiting(b);
+    };
+
+    readAfter(20);
+    QCOMPARE(transmitted.size(), 20);
+    QCOMPARE(received.size(), 20);
+    // The host has sent its line; its next one waits for the chip's end.
+    readAfter(99);
+    QCOMPARE(transmitted.size(), 99);
+    QCOMPARE(received.size(), 40);
+    readAfter(102);
+    compareHeard(transmitted, byteArray(chip), readable);
+    compareHeard(received, byteArray(host) + "Z\r", readable);
+}
+
+void SimSpyTest::carriedCountsEveryByteOnTheWire_data() {
+    QTest::addColumn<int>("capacityA");
+    QTest::addColumn<bool>("closeB");
+    QTest::addColumn<int>("takenA");
+    QTest::addColumn<int>("takenB");
+
+    QTest::newRow("all read") << 1024 << false << 100 << 40;
+    QTest::newRow("queue full") << 10 << false << 10 << 40;
+    QTest::newRow("channel closed") << 1024 << true << 100 << 0;
+}
+
+void SimSpyTest::carriedCountsEveryByteOnTheWire() {
+    QFETCH(int, capacityA);
+    QFETCH(bool, closeB);
+    QFETCH(int, takenA);
+    QFETCH(int, takenB);
+
+    SpyBoard& spy = rig->spy();
+    openBoth(9600);
+    spy.setReceiveCapacity(ChannelId::A, static_cast<std::size_t>(capacityA));
+    if (closeB) {
+        QCOMPARE(HX_Close(b), hx::Ok);
     }
-    for (int i = 0; i < command.size(); ++i) {
-        QCOMPARE(received[i] == command[i], readable);
+    spy.setScript({SpyStep::duplex(textLine(40, 'a'), textLine(100, 'A')), SpyStep::pause(1000)});
+    rig->clock.sleep(150);
+    // Reads that ask for more than is waiting.
+    for (HxHandle handle : {a, b}) {
+        std::array<char, 1024> buffer{};
+        std::uint32_t read = 0;
+        HX_Read(handle, buffer.data(), buffer.size(), &read);
     }
+
+    QCOMPARE(spy.carried(ChannelId::A), 100u);
+    QCOMPARE(spy.carried(ChannelId::B), 40u);
+    QCOMPARE(spy.takenByReads(ChannelId::A), std::uint64_t(takenA));
+    QCOMPARE(spy.takenByReads(ChannelId::B), std::uint64_t(takenB));
+    QCOMPARE(spy.overrunCount(ChannelId::A), std::uint64_t(100 - takenA));
+    // A new conversation counts from its own start.
+    spy.setScript({SpyStep::pause(1000)});
+    QCOMPARE(spy.carried(ChannelId::A), 0u);
 }
 
 void SimSpyTest::linkRateChangeGarblesUntilTheSpyFollows() {
