@@ -12,15 +12,17 @@ class Form1;
 }
 
 // The program's window on the real clock with the simulated boards behind
-// the driver, its board picked in the port chooser, as every benchmark runs
-// it. The dialogs record every message and answer only the paths a
-// benchmark queues: nothing waits for a user.
+// the driver, a board picked in the port chooser (the evaluation board unless
+// a benchmark names another), as every benchmark runs it. The dialogs record
+// every message and answer only the paths a benchmark queues: nothing waits
+// for a user.
 class BenchWindow {
   public:
-    BenchWindow();
+    explicit BenchWindow(const char* boardName = SimBackend::EvalBoardName);
 
     Ui::Form1& form() { return window->form(); }
     EvalBoard& board() { return backend->evalBoard(); }
+    SpyBoard& spyBoard() { return backend->spyBoard(); }
 
     SystemClock clock;
     std::shared_ptr<SimBackend> backend;

@@ -1,0 +1,238 @@
+// Listens to the simulated spy board's link on the real clock, offscreen, as
+// a user would: the Spy Mode page with "Track Commands" and "Show Time"
+// checked, Open Spy, while the board's host moves the link from 9600 to
+// 3,000,000 baud with the extended set's SBD and then streams text lines in
+// both directions at once. Close Spy is pressed once the link has run at the
+// high rate for the chosen time. Prints the bytes the link carried in each
+// direction against the bytes the program read from each channel, the
+// overruns, the processor share, the resident memory over the run and what
+// the panes hold at the end.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BenchWindow.h"
+#include "Form1Ui.h"
+#include "ScriptedDialogs.h"
+#include "SimBackend.h"
+#include "SpyBoard.h"
+#include "SpyStep.h"
+#include "TForm1.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t LinkBaud = 3'000'000;
+constexpr double BitsPerByte = 10.0;
+constexpr int SampleEveryMs = 2000;
+// The longest the link may take to reach the high rate before the run gives up.
+constexpr double RateChangeLimitSeconds = 10.0;
+
+// The host reads a file in blocks while the chip sends another one's lines:
+// four 16-byte commands take as long on the wire as one 64-byte answer line,
+// so neither direction falls silent before the other.
+Bytes hostStream(std::size_t bytes) {
+    const std::string command = "RDF 00 00 10 00\r";
+    Bytes stream;
+    stream.reserve(bytes);
+    while (stream.size() < bytes) {
+        stream.insert(stream.end(), command.begin(), command.end());
+    }
+    stream.resize(bytes);
+    return stream;
+}
+
+Bytes chipStream(std::size_t bytes) {
+    constexpr std::size_t lineLength = 64;  // 63 printable bytes and a CR
+    Bytes stream(bytes);
+    for (std::size_t i = 0; i < bytes; ++i) {
+        const std::size_t line = i / lineLength;
+        const std::size_t column = i % lineLength;
+        stream[i] = column == lineLength - 1
+                        ? std::uint8_t{0x0D}
+                        : static_cast<std::uint8_t>(0x20 + (line * 7 + column) % 0x5F);
+    }
+    return stream;
+}
+
+// The host moves the link to 3,000,000 baud at the starting rate, the chip
+// answers with its prompt before the change, and after a moment at the new
+// rate both directions stream for the given time.
+SpyScript streamingScript(double streamSeconds) {
+    const auto bytes = static_cast<std::size_t>(streamSeconds * LinkBaud / BitsPerByte);
+    SpyScript script;
+    script.push_back(SpyStep::pause(200));
+    script.push_back(SpyStep::hostSends(Bytes{'S', 'B', 'D', ' ', 0x00, 0x00, 0x00, 0x0D}));
+    script.push_back(SpyStep::pause(30));
+    script.push_back(SpyStep::chipSends("D:\\>\r"));
+    script.push_back(SpyStep::rateChange(LinkBaud));
+    script.push_back(SpyStep::pause(100));
+    script.push_back(SpyStep::duplex(hostStream(bytes), chipStream(bytes)));
+    return script;
+}
+
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+}
+
+double processorSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+struct Figures {
+    double runSeconds = 0;
+    double fastSeconds = 0;  // of the run, with the link at 3,000,000 baud
+    double processorSeconds = 0;
+    std::vector<double> megabytes;
+    bool closedByWatch = false;
+    bool reachedRate = false;
+};
+
+// Watches the capture from inside its loop and presses Close Spy once the
+// link has run long enough at the high rate.
+class CaptureWatch {
+  public:
+    CaptureWatch(Ui::Form1& form, SpyBoard& board, double fastSeconds, Figures& figures)
+        : form(form), board(board), fastSeconds(fastSeconds), figures(figures) {
+        timer.setInterval(50);
+        QObject::connect(&timer, &QTimer::timeout, [this] { check(); });
+    }
+
+    void start() {
+        run.start();
+        cpuAtStart = processorSeconds();
+        figures.megabytes.push_back(residentMegabytes());
+        timer.start();
+    }
+
+    // What the run took, whether the watch or something else ended it.
+    void finish() {
+        timer.stop();
+        figures.runSeconds = seconds(run);
+        figures.processorSeconds = processorSeconds() - cpuAtStart;
+        figures.fastSeconds = fast.isValid() ? seconds(fast) : 0;
+    }
+
+  private:
+    static double seconds(const QElapsedTimer& t) {
+        return static_cast<double>(t.nsecsElapsed()) / 1e9;
+    }
+
+    void check() {
+        if (!fast.isValid() && board.linkRate() == LinkBaud) {
+            fast.start();
+            figures.reachedRate = true;
+        }
+        if (run.elapsed() >= nextSampleMs) {
+            figures.megabytes.push_back(residentMegabytes());
+            nextSampleMs += SampleEveryMs;
+        }
+        const bool longEnough = fast.isValid() && seconds(fast) >= fastSeconds;
+        const bool rateNeverCame = !fast.isValid() && seconds(run) > RateChangeLimitSeconds;
+        if (longEnough || rateNeverCame) {
+            finish();
+            figures.megabytes.push_back(residentMegabytes());
+            figures.closedByWatch = true;
+            QTest::mouseClick(form.Button11, Qt::LeftButton);
+        }
+    }
+
+    Ui::Form1& form;
+    SpyBoard& board;
+    double fastSeconds;
+    Figures& figures;
+    QTimer timer;
+    QElapsedTimer run;
+    QElapsedTimer fast;
+    double cpuAtStart = 0;
+    qint64 nextSampleMs = SampleEveryMs;
+};
+
+double share(std::uint64_t part, std::uint64_t whole) {
+    return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole);
+}
+
+void printDirection(const char* name, SpyBoard& board, ChannelId id) {
+    const std::uint64_t carried = board.carried(id);
+    const std::uint64_t taken = board.takenByReads(id);
+    std::printf(
+        "  %s: carried %llu bytes, read %llu: ratio %.4f (target at least 0.99), "
+        "overruns %llu (target 0)\n",
+        name, static_cast<unsigned long long>(carried), static_cast<unsigned long long>(taken),
+        share(taken, carried), static_cast<unsigned long long>(board.overrunCount(id)));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const double fastSeconds = argc > 1 ? std::stod(argv[1]) : 20.0;
+
+    BenchWindow bench(SimBackend::SpyBoardName);
+    Ui::Form1& form = bench.form();
+    SpyBoard& board = bench.spyBoard();
+    // Enough stream that the link is still busy when Close Spy is pressed.
+    board.setScript(streamingScript(fastSeconds + 10.0));
+    form.PageControl1->setCurrentWidget(form.TabSheet3);
+    form.CheckBox4->setChecked(true);
+    form.CheckBox3->setChecked(true);
+
+    Figures figures;
+    CaptureWatch watch(form, board, fastSeconds, figures);
+    watch.start();
+    QTest::mouseClick(form.Button10, Qt::LeftButton);
+    if (!figures.closedByWatch) {
+        watch.finish();
+    }
+
+    std::printf("spy capture of both directions, 9600 then %u baud on the link\n", LinkBaud);
+    if (!figures.closedByWatch) {
+        std::printf("  the capture ended by itself after %.2f s%s\n", figures.runSeconds,
+                    bench.dialogs.errors.isEmpty() ? "" : " (driver errors were shown)");
+    }
+    std::printf("  run %.2f s, %.2f s of it with the link at %u baud%s\n", figures.runSeconds,
+                figures.fastSeconds, LinkBaud,
+                figures.reachedRate ? "" : " (the link never reached that rate)");
+    std::printf("  spy followed the baud change: %s (Baud Rate box \"%s\")\n",
+                form.ComboBox3->currentText() == QString::number(LinkBaud) ? "yes" : "NO",
+                qPrintable(form.ComboBox3->currentText()));
+    printDirection("channel A, what the chip transmits", board, ChannelId::A);
+    printDirection("channel B, what the chip receives", board, ChannelId::B);
+    const std::uint64_t carried = board.carried(ChannelId::A) + board.carried(ChannelId::B);
+    if (figures.runSeconds > 0 && carried > 0) {
+        std::printf(
+            "  processor, the simulated board included: %.0f %% of a core (%.3f s per "
+            "MiB carried)\n",
+            100.0 * figures.processorSeconds / figures.runSeconds,
+            figures.processorSeconds / (static_cast<double>(carried) / (1024.0 * 1024.0)));
+    }
+    std::printf("  resident memory every %d s:", SampleEveryMs / 1000);
+    for (double megabytes : figures.megabytes) {
+        std::printf(" %.1f", megabytes);
+    }
+    std::printf(" MiB\n");
+    std::printf("  lines at the end: ASCII pane (RichEdit1) %d, HEX pane (RichEdit2) %d\n",
+                form.RichEdit1->document()->blockCount(), form.RichEdit2->document()->blockCount());
+    if (!bench.dialogs.errors.isEmpty()) {
+        std::printf("  dialogs shown: %s\n",
+                    qPrintable(bench.dialogs.errors.join(QStringLiteral("; "))));
+    }
+    return 0;
+}
