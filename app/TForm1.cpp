@@ -14,6 +14,7 @@
 #include "Form1Ui.h"
 #include "Programmer.h"
 #include "SlaveFileIo.h"
+#include "SpyCapture.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
@@ -39,6 +40,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     connectKeyboardHandlers();
     connectTerminalHandlers();
     connectTransferHandlers();
+    connectSpyHandlers();
     FormCreate();
 }
 
@@ -246,6 +248,8 @@ void TForm1::FormCreate() {
     DisableTerminalControls();
     DisableSpyControls();
     RefreshStatus();
+    spyCapture->panes().AsciiPaneLines = 0;
+    spyCapture->panes().HexPaneLines = 0;
     modeFlags.TerminalOpen = false;
     modeFlags.SpyOpen = false;
 }
@@ -327,4 +331,5 @@ void TForm1::TabSheet3Show() {
         informIf(modeFlags.TerminalOpen,
                  QStringLiteral("You must close Terminal Mode before entering Spy mode."));
     }
+    RefreshSpyOptions();
 }

@@ -19,6 +19,7 @@ class TerminalKeyboard;
 class TransferChannel;
 class DiskTransfer;
 class SlaveFileIo;
+class SpyCapture;
 
 namespace Ui {
 class Form1;
@@ -43,6 +44,7 @@ class TForm1 : public QWidget, public ControlGroups {
     Dialogs& dialogs() { return windowDialogs; }
     // The generated widgets; include Form1Ui.h to use them.
     Ui::Form1& form() { return *ui; }
+    SpyCapture& spy() { return *spyCapture; }
 
     void DisableProgrammerControls() override;
     void EnableProgrammerControls() override;
@@ -53,6 +55,7 @@ class TForm1 : public QWidget, public ControlGroups {
 
     void TerminalLog(const QString& text);
     void RefreshStatus();
+    void RefreshSpyOptions();
     void PaintStatusLabels();
     void FillPortList();
     // Switches the three groups on when a board is named in the port chooser
@@ -100,6 +103,17 @@ class TForm1 : public QWidget, public ControlGroups {
     void Button13Click();
     void Button14Click();
 
+    // Spy Mode handlers (Form1Spy.cpp).
+    void Button10Click();
+    void Button11Click();
+    void Button12Click();
+    void Button15Click();
+    void CheckBox4Click();
+    void RadioButton8Click();
+    void RadioButton9Click();
+    void RadioButton10Click();
+    void RadioButton11Click();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -111,6 +125,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void connectKeyboardHandlers();
     void connectTerminalHandlers();
     void connectTransferHandlers();
+    void connectSpyHandlers();
     void substituteWindowFont();
     void applyPaneFonts();
     void fitTabBars();
@@ -137,5 +152,6 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<TransferChannel> transferChannel;
     std::unique_ptr<DiskTransfer> diskTransfer;
     std::unique_ptr<SlaveFileIo> slaveFileIo;
+    std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
 };

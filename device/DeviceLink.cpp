@@ -160,20 +160,25 @@ DriverStatus DeviceLink::SendStagedB() {
     return FlushBufferB(WriteCountB, written);
 }
 
-void DeviceLink::CloseChannelA() {
-    if (ChannelAOpen) {
-        CurrentHandle = HandleA;
-        CloseCurrentChannel();
-        ChannelAOpen = false;
+void DeviceLink::closeChannel(HxHandle handle, bool& isOpen, CloseFailure failure) {
+    if (!isOpen) {
+        return;
     }
+    CurrentHandle = handle;
+    if (failure == CloseFailure::Reported) {
+        CloseCurrentChannel();
+    } else {
+        HX_Close(handle);
+    }
+    isOpen = false;
 }
 
-void DeviceLink::CloseChannelB() {
-    if (ChannelBOpen) {
-        CurrentHandle = HandleB;
-        CloseCurrentChannel();
-        ChannelBOpen = false;
-    }
+void DeviceLink::CloseChannelA(CloseFailure failure) {
+    closeChannel(HandleA, ChannelAOpen, failure);
+}
+
+void DeviceLink::CloseChannelB(CloseFailure failure) {
+    closeChannel(HandleB, ChannelBOpen, failure);
 }
 
 QString ByteToHex(std::uint8_t b) {

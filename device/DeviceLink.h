@@ -91,8 +91,11 @@ class DeviceLink {
     // --- Channel selection and closing ---
     void SelectChannelA() { CurrentHandle = HandleA; }
     void SelectChannelB() { CurrentHandle = HandleB; }
-    void CloseChannelA();
-    void CloseChannelB();
+    // A channel of a board that has gone away cannot close cleanly; a mode
+    // that has already told the user so closes it without another dialog.
+    enum class CloseFailure { Reported, Quiet };
+    void CloseChannelA(CloseFailure failure = CloseFailure::Reported);
+    void CloseChannelB(CloseFailure failure = CloseFailure::Reported);
 
     // --- Enumeration and opening by description ---
     DriverStatus ListDescriptionByIndex(std::uint32_t index);
@@ -104,6 +107,7 @@ class DeviceLink {
     void ClearDeviceList();
 
   private:
+    void closeChannel(HxHandle handle, bool& isOpen, CloseFailure failure);
     std::uint32_t readInto(std::array<std::uint8_t, BufferSize>& buffer, std::uint32_t count);
     DriverStatus flush(HxHandle handle, std::array<std::uint8_t, BufferSize>& buffer,
                        std::int32_t& staged, std::int32_t count, std::uint32_t& written);

@@ -16,3 +16,8 @@ constexpr std::uint32_t IdleWaitUs = 8000;
 // wait is over, so that a loop with nothing to do costs next to no processor
 // time. A pass that found data goes straight on without it.
 void WaitAfterIdlePass(HxHandle handle);
+
+// The same for a loop that listens on two channels: the driver notifies one
+// handle at a time, so the wait watches each in turn for a millisecond at
+// most, and bytes on either end it within that.
+void WaitAfterIdlePass(HxHandle first, HxHandle second);

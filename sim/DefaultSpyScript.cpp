@@ -54,7 +54,9 @@ void extendedSetPart(SpyScript& script) {
 }
 
 void shortSetPart(SpyScript& script) {
-    // Into the short set by code.
+    // Into the short set by word; its code, sent in the short set, changes
+    // nothing more.
+    exchange(script, SpyStep::hostSends("SCS\r"), SpyStep::chipSends(">\r"));
     exchange(script, SpyStep::hostSends(Bytes{0x10, 0x0D}), SpyStep::chipSends(">\r"));
     // DIR by code 0x01.
     exchange(script, SpyStep::hostSends(Bytes{0x01, 0x0D}),

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -15,9 +16,13 @@ PaneWriter::PaneWriter(QPlainTextEdit& pane, Clock& clock, int lineLimit)
     pendingTimer.callOnTimeout([this] { flush(); });
 }
 
-void PaneWriter::addLine(const QString& line) {
-    queued += line;
-    queued += QLatin1Char('\n');
+void PaneWriter::addLine(const QString& line, const QColor& colour) {
+    if (queued.empty() || queued.back().colour != colour) {
+        queued.push_back({colour, QString()});
+    }
+    QString& run = queued.back().text;
+    run += line;
+    run += QLatin1Char('\n');
     ++queuedLines;
     if (!pendingTimer.isActive()) {
         pendingTimer.start();
@@ -59,7 +64,9 @@ void PaneWriter::insertQueued() {
     if (!end.block().text().isEmpty()) {
         end.insertBlock();
     }
-    end.insertText(queued);
+    for (const Run& run : queued) {
+        insertRun(end, run);
+    }
     dropOldestLines();
     end.endEditBlock();
 
@@ -74,6 +81,19 @@ void PaneWriter::insertQueued() {
     queuedLines = 0;
     pendingTimer.stop();
     lastInsertionMs = clock.milliseconds();
+}
+
+// A coloured run colours its text and the lines it starts, so the colour is
+// the same wherever in a line one looks at it.
+void PaneWriter::insertRun(QTextCursor& end, const Run& run) {
+    if (!run.colour.isValid()) {
+        end.insertText(run.text);
+        return;
+    }
+    QTextCharFormat format;
+    format.setForeground(run.colour);
+    end.setBlockCharFormat(format);
+    end.insertText(run.text, format);
 }
 
 // The document's own block limit moves a cursor over every block it drops,

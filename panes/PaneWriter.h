@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <vector>
 
 class Clock;
 class QPlainTextEdit;
+class QTextCursor;
 
-// The one way lines get into a terminal pane. At link speed a pane cannot
+// The one way lines get into a text pane. At link speed a pane cannot
 // take one insertion per line, so whole lines are queued and inserted
 // together: when about 50 ms have passed since the last insertion, when the
 // producer asks for it, and before the pane is cleared. The order of lines in
@@ -26,7 +29,8 @@ class PaneWriter {
     // oldest as new ones come.
     PaneWriter(QPlainTextEdit& pane, Clock& clock, int lineLimit = Unbounded);
 
-    void addLine(const QString& line);
+    // A line without a colour takes the pane's own text colour.
+    void addLine(const QString& line, const QColor& colour = QColor());
     void flushIfDue();
     void flush();
     // Queued lines go with the rest of the pane: they were written before it.
@@ -41,7 +45,15 @@ class PaneWriter {
     QPlainTextEdit& pane;
     Clock& clock;
     int lineLimit;
-    QString queued;
+    // Queued lines, consecutive lines of one colour in one run: a run goes
+    // into the pane in one insertion.
+    struct Run {
+        QColor colour;
+        QString text;
+    };
+    void insertRun(QTextCursor& end, const Run& run);
+
+    std::vector<Run> queued;
     int queuedLines = 0;
     std::int64_t lastInsertionMs = 0;
     // Lines queued by a producer that then goes quiet still reach the pane

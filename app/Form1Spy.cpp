@@ -1,0 +1,70 @@
+// The Spy Mode page's handlers: thin slots over the spy capture.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Form1Ui.h"
+#include "SpyCapture.h"
+#include "TForm1.h"
+
+void TForm1::connectSpyHandlers() {
+    Ui::Form1& f = *ui;
+    spyCapture = std::make_unique<SpyCapture>(
+        SpyCapture::Services{*deviceLink, modeFlags, *this, windowClock},
+        SpyControls{*f.ComboBox1, *f.ComboBox3, *f.Button10, *f.Button11, *f.CheckBox3,
+                    *f.CheckBox4, *f.RadioButton8, *f.RadioButton9, *f.RadioButton10,
+                    *f.RadioButton11, *f.RichEdit1, *f.RichEdit2});
+
+    connect(f.Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(f.Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
+    connect(f.Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+    connect(f.Button15, &QPushButton::clicked, this, &TForm1::Button15Click);
+    // The options follow their controls however they change: by the user,
+    // or by the command decoder when it sees the link switch.
+    connect(f.CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+    connect(f.RadioButton8, &QRadioButton::toggled, this, &TForm1::RadioButton8Click);
+    connect(f.RadioButton9, &QRadioButton::toggled, this, &TForm1::RadioButton9Click);
+    connect(f.RadioButton10, &QRadioButton::toggled, this, &TForm1::RadioButton10Click);
+    connect(f.RadioButton11, &QRadioButton::toggled, this, &TForm1::RadioButton11Click);
+    spyCapture->RefreshSpyOptions();
+}
+
+void TForm1::RefreshSpyOptions() {
+    spyCapture->RefreshSpyOptions();
+}
+
+void TForm1::Button10Click() {
+    spyCapture->open();
+}
+
+void TForm1::Button11Click() {
+    spyCapture->close();
+}
+
+void TForm1::Button12Click() {
+    spyCapture->ApplySpyPortSettings();
+}
+
+void TForm1::Button15Click() {
+    spyCapture->clearWindows();
+}
+
+void TForm1::CheckBox4Click() {
+    RefreshSpyOptions();
+}
+
+void TForm1::RadioButton8Click() {
+    RefreshSpyOptions();
+}
+
+void TForm1::RadioButton9Click() {
+    RefreshSpyOptions();
+}
+
+void TForm1::RadioButton10Click() {
+    RefreshSpyOptions();
+}
+
+void TForm1::RadioButton11Click() {
+    RefreshSpyOptions();
+}

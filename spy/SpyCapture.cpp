@@ -1,0 +1,276 @@
+#include "SpyCapture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Clock.h"
+#include "ControlGroups.h"
+#include "HxDriver.h"
+#include "IdleWait.h"
+#include "ModeFlags.h"
+
+namespace {
+
+constexpr std::uint8_t CarriageReturn = 0x0D;
+// The line-mask of the chip's control lines on channel B; mode 0 gives the
+// channel back to serial reception.
+constexpr std::uint8_t ControlLineMask = 0x94;
+constexpr std::uint8_t LatencyMs = 16;
+// The bridge divides its 3 MHz clock by 1 to 16383.875.
+constexpr std::uint32_t LowestBridgeBaud = 184;
+constexpr std::uint32_t HighestBridgeBaud = 3'000'000;
+
+}  // namespace
+
+QChar SpyVisibleChar(std::uint8_t b) {
+    const bool visible = b == CarriageReturn || b == '$' || (b >= '0' && b <= ':') || b == '>' ||
+                         (b >= 'A' && b <= 'Z') || b == '\\' || (b >= 'a' && b <= 'z');
+    return QChar(visible ? b : '.');
+}
+
+SpyCapture::SpyCapture(Services services, SpyControls controls)
+    : services(services),
+      controls(controls),
+      spyPanes(controls.RichEdit1, controls.RichEdit2, services.clock),
+      commands({services.link, spyOptions, spyPanes, [this] { RefreshSpyOptions(); },
+                [this] { ApplySpyPortSettings(); }},
+               {controls.RadioButton8, controls.RadioButton9, controls.RadioButton10,
+                controls.RadioButton11, controls.ComboBox3}),
+      answers({services.link, spyOptions, spyPanes}) {}
+
+void SpyCapture::open() {
+    DeviceLink& link = services.link;
+    if (!deviceChosen()) {
+        return;
+    }
+    link.ErrorCharEnabled = false;
+    link.EventCharEnabled = true;
+    link.EventChar = CarriageReturn;
+    answers.reset();
+    commands.reset();
+
+    spyPanes.SpyLog(QStringLiteral("Opening Device : ") + link.ChannelAName);
+    const bool openedA = openChannel(link.ChannelAName, link.HandleA, link.ChannelAOpen);
+    spyPanes.SpyLog(QStringLiteral("Opening Device : ") + link.ChannelBName);
+    const bool openedB = openedA && openChannel(link.ChannelBName, link.HandleB, link.ChannelBOpen);
+    if (!openedB) {
+        // Half a spy hears one direction only: nothing is left open.
+        spyPanes.SpyLog(QStringLiteral("ERROR : failed to open ") +
+                        (openedA ? link.ChannelBName : link.ChannelAName));
+        link.CloseChannelA();
+        return;
+    }
+    if (!ApplySpyPortSettings()) {
+        link.CloseChannelA();
+        link.CloseChannelB();
+        return;
+    }
+    startCapture();
+    captureLoop();
+    endCapture();
+}
+
+bool SpyCapture::deviceChosen() {
+    DeviceLink& link = services.link;
+    link.SelectedDevice = controls.ComboBox1.currentText();
+    if (link.SelectedDevice.isEmpty()) {
+        spyPanes.SpyLog(QStringLiteral("ERROR : You must select a device"));
+        return false;
+    }
+    link.ChannelAName = link.SelectedDevice + QStringLiteral(" A");
+    link.ChannelBName = link.SelectedDevice + QStringLiteral(" B");
+    return true;
+}
+
+bool SpyCapture::openChannel(const QString& name, HxHandle& handle, bool& isOpen) {
+    DeviceLink& link = services.link;
+    if (!link.FindAndOpenChannel(name)) {
+        return false;
+    }
+    spyPanes.SpyLog(QStringLiteral("Opened OK"));
+    isOpen = true;
+    handle = link.CurrentHandle;
+    link.ApplyLatency(LatencyMs);
+    link.ApplySpecialChars();
+    return true;
+}
+
+bool SpyCapture::ApplySpyPortSettings() {
+    DeviceLink& link = services.link;
+    if (!link.ChannelAOpen && !link.ChannelBOpen) {
+        return true;
+    }
+    const std::optional<std::uint32_t> baudRate = chosenBaudRate();
+    if (!baudRate) {
+        return false;
+    }
+    link.BaudRate = *baudRate;
+    if (link.ChannelAOpen) {
+        link.SelectChannelA();
+        applyLineSettings();
+    }
+    if (link.ChannelBOpen) {
+        link.SelectChannelB();
+        // Out of the bit mode that drives the chip's lines in the other
+        // modes; a channel already in serial mode takes this as it is.
+        HX_SetBitMode(link.CurrentHandle, ControlLineMask, hx::BitModeReset);
+        applyLineSettings();
+    }
+    return true;
+}
+
+void SpyCapture::applyLineSettings() {
+    DeviceLink& link = services.link;
+    link.WordLength = 8;
+    link.StopBits = 0;
+    link.Parity = 0;
+    link.FlowControl = hx::FlowNone;
+    link.ApplyBaudRate();
+    link.ApplyDataCharacteristics();
+    link.ApplyFlowControl();
+}
+
+std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
+    const QString text = controls.ComboBox3.currentText();
+    bool isNumber = false;
+    const std::uint32_t baudRate = text.trimmed().toUInt(&isNumber, 10);
+    if (!isNumber || baudRate < LowestBridgeBaud || baudRate > HighestBridgeBaud) {
+        spyPanes.SpyLog(
+            QStringLiteral("ERROR : \"%1\" is not a baud rate the bridge can run at").arg(text));
+        return std::nullopt;
+    }
+    return baudRate;
+}
+
+void SpyCapture::startCapture() {
+    services.flags.SpyStop = false;
+    linkFailed = false;
+    controls.Button10.setEnabled(false);
+    controls.Button11.setEnabled(true);
+    // A relisted port chooser would switch the running capture's controls
+    // and offer boards to other modes that cannot start beside it.
+    controls.ComboBox1.setEnabled(false);
+    services.groups.DisableProgrammerControls();
+    services.groups.DisableTerminalControls();
+    services.flags.SpyOpen = true;
+    stamp.start(services.clock.timeOfDay());
+}
+
+void SpyCapture::captureLoop() {
+    DeviceLink& link = services.link;
+    do {
+        const std::uint32_t shown = CapturePass();
+        spyPanes.flushIfDue();
+        QCoreApplication::processEvents();
+        if (shown == 0 && !services.flags.SpyStop && link.ChannelAOpen && link.ChannelBOpen) {
+            WaitAfterIdlePass(link.HandleA, link.HandleB);
+        }
+    } while (!services.flags.SpyStop);
+    spyPanes.flush();
+}
+
+void SpyCapture::endCapture() {
+    DeviceLink& link = services.link;
+    controls.Button10.setEnabled(true);
+    controls.Button11.setEnabled(false);
+    // The board that failed its queue query has gone away: its channels
+    // cannot close cleanly, and the user has been told once already.
+    const auto failure =
+        linkFailed ? DeviceLink::CloseFailure::Quiet : DeviceLink::CloseFailure::Reported;
+    link.CloseChannelA(failure);
+    link.CloseChannelB(failure);
+    controls.ComboBox1.setEnabled(true);
+    services.groups.EnableProgrammerControls();
+    services.groups.EnableTerminalControls();
+    services.flags.SpyOpen = false;
+    if (linkFailed) {
+        spyPanes.SpyLog(QStringLiteral("ERROR : the board stopped answering: capture ended"));
+    }
+}
+
+void SpyCapture::close() {
+    services.flags.SpyStop = true;
+}
+
+std::uint32_t SpyCapture::CapturePass() {
+    DeviceLink& link = services.link;
+    const std::int64_t elapsed = stamp.elapsedAt(services.clock.timeOfDay());
+    std::uint32_t countA = 0;
+    std::uint32_t countB = 0;
+    // A handler run between two passes may have closed a channel already
+    // (the window's closing): its handle must not be asked again.
+    if (link.ChannelAOpen) {
+        link.SelectChannelA();
+        countA = readChannel(&DeviceLink::ReadToBufferA);
+    }
+    if (link.ChannelBOpen) {
+        link.SelectChannelB();
+        countB = readChannel(&DeviceLink::ReadToBufferB);
+    }
+    ShowCapturedBytes(QString::number(elapsed), countA, countB);
+    return countA + countB;
+}
+
+// Reads at most one buffer's worth; the rest of a longer queue waits for the
+// next pass.
+std::uint32_t SpyCapture::readChannel(std::uint32_t (DeviceLink::*read)(std::uint32_t)) {
+    DeviceLink& link = services.link;
+    if (link.FetchQueueStatus() != hx::Ok) {
+        services.flags.SpyStop = true;
+        linkFailed = true;
+        return 0;
+    }
+    return link.RxQueueCount > 0 ? (link.*read)(link.RxQueueCount) : 0;
+}
+
+void SpyCapture::ShowCapturedBytes(const QString& timeText, std::uint32_t countA,
+                                   std::uint32_t countB) {
+    DeviceLink& link = services.link;
+    spyPanes.emptyFullPanes();
+    if (countB > 0) {
+        showDirection(link.ReadBufferB, countB, timeText, SpyPanes::Red);
+        if (spyOptions.TrackCommands) {
+            commands.FeedCommandBytes(countB);
+        }
+    }
+    if (countA > 0) {
+        showDirection(link.ReadBufferA, countA, timeText, SpyPanes::Blue);
+        if (spyOptions.TrackCommands) {
+            answers.FeedAnswerBytes(countA);
+        }
+    }
+}
+
+void SpyCapture::showDirection(const std::array<std::uint8_t, DeviceLink::BufferSize>& bytes,
+                               std::uint32_t count, const QString& timeText, const QColor& colour) {
+    // ByteToHex's digits, without a string of its own for every byte.
+    static constexpr char HexDigits[] = "0123456789ABCDEF";
+    const QString prefix = controls.CheckBox3.isChecked()
+                               ? QStringLiteral("Time=") + timeText + QStringLiteral(" :")
+                               : QString();
+    QString asciiLine = prefix;
+    QString hexLine = prefix;
+    asciiLine.reserve(prefix.size() + static_cast<qsizetype>(count));
+    hexLine.reserve(prefix.size() + static_cast<qsizetype>(count) * 3);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t b = bytes[i];
+        hexLine += QLatin1Char(HexDigits[b >> 4]);
+        hexLine += QLatin1Char(HexDigits[b & 0x0F]);
+        hexLine += QLatin1Char(' ');
+        asciiLine += SpyVisibleChar(b);
+    }
+    spyPanes.addDataLines(asciiLine, hexLine, colour);
+}
+
+void SpyCapture::clearWindows() {
+    spyPanes.clear();
+}
+
+void SpyCapture::RefreshSpyOptions() {
+    spyOptions.TrackCommands = controls.CheckBox4.isChecked();
+    spyOptions.HexNumberInput = controls.RadioButton10.isChecked();
+    spyOptions.ExtendedCommandSet = controls.RadioButton8.isChecked();
+}

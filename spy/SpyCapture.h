@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QChar>
+#include <QColor>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "AnswerDecoder.h"
+#include "CaptureStamp.h"
+#include "CommandDecoder.h"
+#include "DeviceLink.h"
+#include "SpyOptions.h"
+#include "SpyPanes.h"
+
+class Clock;
+class ControlGroups;
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+struct ModeFlags;
+
+// The Spy Mode page's controls that the capture reads and switches.
+struct SpyControls {
+    QComboBox& ComboBox1;  // the port chooser, locked while a capture runs
+    QComboBox& ComboBox3;
+    QPushButton& Button10;  // "Open Spy"
+    QPushButton& Button11;  // "Close Spy"
+    QCheckBox& CheckBox3;   // "Show Time"
+    QCheckBox& CheckBox4;   // "Track Commands"
+    QRadioButton& RadioButton8;
+    QRadioButton& RadioButton9;
+    QRadioButton& RadioButton10;
+    QRadioButton& RadioButton11;
+    QPlainTextEdit& RichEdit1;
+    QPlainTextEdit& RichEdit2;
+};
+
+// Spy Mode: both channels of the bridge as passive receivers of the chip's
+// serial link (channel A hears what the chip transmits, channel B what it
+// receives), every byte shown in both panes in the colour of its direction,
+// stamped with the milliseconds since the capture began, and fed to the
+// decoders that name the monitor's commands and answers. Nothing is ever
+// written to the board.
+class SpyCapture {
+  public:
+    struct Services {
+        DeviceLink& link;
+        ModeFlags& flags;
+        ControlGroups& groups;
+        Clock& clock;
+    };
+
+    SpyCapture(Services services, SpyControls controls);
+
+    // Opens both channels and runs the capture loop until Close Spy, the
+    // window's closing or a failed queue query: it returns only when the
+    // capture has ended and its channels are closed.
+    void open();
+    void close();
+    // Applies the page's baud rate and the spy's line settings to whichever
+    // channels are open. False, with a message, when the rate box does not
+    // hold a rate the bridge can run at; nothing is changed then.
+    bool ApplySpyPortSettings();
+    void clearWindows();
+    void RefreshSpyOptions();
+
+    // One pass: reads what waits on each channel and shows it; the number
+    // of bytes it read.
+    std::uint32_t CapturePass();
+    // Builds the data lines of one pass from the first countA bytes of
+    // ReadBufferA and countB of ReadBufferB, and feeds the decoders.
+    void ShowCapturedBytes(const QString& timeText, std::uint32_t countA, std::uint32_t countB);
+
+    SpyPanes& panes() { return spyPanes; }
+    const SpyOptions& options() const { return spyOptions; }
+    CommandDecoder& commandDecoder() { return commands; }
+    AnswerDecoder& answerDecoder() { return answers; }
+    TimeOfDay SpyStartTime() const { return stamp.startTime(); }
+
+  private:
+    bool deviceChosen();
+    bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
+    void applyLineSettings();
+    std::optional<std::uint32_t> chosenBaudRate();
+    void startCapture();
+    void captureLoop();
+    void endCapture();
+    std::uint32_t readChannel(std::uint32_t (DeviceLink::*read)(std::uint32_t));
+    void showDirection(const std::array<std::uint8_t, DeviceLink::BufferSize>& bytes,
+                       std::uint32_t count, const QString& timeText, const QColor& colour);
+
+    Services services;
+    SpyControls controls;
+    SpyOptions spyOptions;
+    SpyPanes spyPanes;
+    CommandDecoder commands;
+    AnswerDecoder answers;
+    CaptureStamp stamp;
+    // A queue query failed during this capture: the board has gone away.
+    bool linkFailed = false;
+};
+
+// The byte as the ASCII pane shows it: CR, "$", digits, ":", ">", letters
+// and the backslash as themselves, every other byte as ".".
+QChar SpyVisibleChar(std::uint8_t b);
