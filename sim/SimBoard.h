@@ -30,8 +30,8 @@
 // - a write waiting for room in the transmit buffer sleeps on the clock
 //   while the wire drains it;
 // - received bytes become readable at the next USB microframe (125 us) after
-//   they arrive; the latency timer and the event character are kept but
-//   delay nothing;
+//   the bridge hands them over: at once on the evaluation board, by packet,
+//   event character and latency timer on the spy board (SimChannel);
 // - a wait for received bytes sleeps on the clock from one event of the
 //   board to the next until the channel has readable bytes or time is up;
 // - a receive queue holds 256 KiB unless a test sets another capacity; bytes
@@ -88,6 +88,9 @@ class SimBoard {
     void setReceiveCapacity(ChannelId id, std::size_t bytes) {
         channel(id).receiveCapacity = bytes;
     }
+    // Whether the channel's bridge keeps received bytes until its packet is
+    // full, the event character comes or the latency timer runs out.
+    void handOverByPacket(ChannelId id, bool byPacket) { channel(id).handsOverByPacket = byPacket; }
     std::uint64_t overrunCount(ChannelId id) const { return channel(id).overruns; }
     // Bytes the board has handed to reads on the channel since it was made.
     std::uint64_t takenByReads(ChannelId id) const { return taken[static_cast<std::size_t>(id)]; }

@@ -45,13 +45,22 @@ struct BitModeCall {
 // receive queue, its small transmit buffer, and what tests look at.
 //
 // Received bytes reach the computer in USB transfers, one per 125 us
-// microframe: a byte that arrived from the wire becomes readable at the
-// first microframe boundary after its arrival, with every byte before it.
+// microframe: a byte that the bridge has handed over becomes readable at the
+// first microframe boundary after that, with every byte before it. A channel
+// hands each byte over as it arrives, or, where the board says so, as the
+// bridge does: when its packet is full, when the event character (if
+// enabled) arrives, or when the latency timer runs out with bytes waiting.
 class SimChannel {
   public:
     static constexpr std::size_t defaultReceiveCapacity = 256 * 1024;
     static constexpr std::size_t transmitCapacity = 4096;
     static constexpr std::int64_t microframeNs = 125'000;
+    // A USB packet's payload after the bridge's two status bytes.
+    static constexpr std::size_t packetPayload = 62;
+
+    // Set by the board: the channel hands bytes over by packet, event
+    // character and latency timer instead of at once.
+    bool handsOverByPacket = false;
 
     bool open = false;
     ChannelSettings settings;
@@ -64,12 +73,14 @@ class SimChannel {
     // A byte that arrived whole from the wire at the given time; dropped and
     // counted when the queue is full or the channel is closed.
     void deliver(std::uint8_t byte, std::int64_t atNs);
-    // Makes readable what arrived before the latest microframe boundary.
+    // Makes readable what was handed over before the latest microframe
+    // boundary.
     void reportArrivals(std::int64_t nowNs);
     // The bytes the computer can read now: the front of the receive queue.
     std::size_t readable() const { return reported; }
     std::uint32_t take(std::uint8_t* buffer, std::uint32_t count);
-    // When bytes that have arrived but are not yet readable become readable.
+    // When bytes that have arrived but are not yet readable become readable,
+    // or the latency timer hands waiting bytes over.
     std::int64_t nextReportNs() const;
     bool receiveQueueFull() const { return receiveQueue.size() >= receiveCapacity; }
     std::size_t transmitRoom() const { return transmitCapacity - transmitBuffer.size(); }
@@ -87,7 +98,15 @@ class SimChannel {
 
   private:
     void forgetReceived();
+    void handOver(std::int64_t atNs);
+    std::int64_t latencyEndNs() const;
+    bool bytesWaitInTheBridge() const { return handedOver < receiveQueue.size(); }
 
+    // The front of the queue the bridge has handed over, and the microframe
+    // of the latest hand-over; the readable part of those.
+    std::size_t handedOver = 0;
+    std::int64_t handOverFrame = 0;
     std::size_t reported = 0;
-    std::int64_t reportedFrame = 0;
+    // When the oldest byte still in the bridge arrived.
+    std::int64_t waitingSinceNs = 0;
 };

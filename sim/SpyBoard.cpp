@@ -10,7 +10,8 @@
 // directions carry bytes in the same byte times. Opening a channel while the
 // other is closed starts the conversation from its beginning, at 9600 baud.
 // Bytes that reach a closed channel are lost; a full receive queue drops and
-// counts them (there is no flow control on a listening channel).
+// counts them (there is no flow control on a listening channel). The bridge
+// hands received bytes over by packet, event character and latency timer.
 #include "SpyBoard.h"
 
 #include <algorithm>
@@ -38,7 +39,12 @@ std::size_t byteTimesOf(const SpyStep& s) {
 }  // namespace
 
 SpyBoard::SpyBoard(Clock& clock, std::string name)
-    : SimBoard(clock, std::move(name)), script(defaultSpyScript()) {}
+    : SimBoard(clock, std::move(name)), script(defaultSpyScript()) {
+    // A listener sets its latency timer and event character to have whole
+    // lines handed over at once: its bridge keeps them as a real one does.
+    channel(ChannelId::A).handsOverByPacket = true;
+    channel(ChannelId::B).handsOverByPacket = true;
+}
 
 void SpyBoard::setScript(SpyScript newScript, std::uint32_t newStartRate) {
     script = std::move(newScript);

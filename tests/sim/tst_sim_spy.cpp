@@ -53,6 +53,8 @@ class SimSpyTest : public QObject {
     void duplexCarriesBothDirectionsAtOnce();
     void carriedCountsEveryByteOnTheWire_data();
     void carriedCountsEveryByteOnTheWire();
+    void bridgeHandsOverAsARealOneDoes_data();
+    void bridgeHandsOverAsARealOneDoes();
     void linkRateChangeGarblesUntilTheSpyFollows();
     void openingStartsTheConversationOver();
     void writesGoNowhere();
@@ -68,6 +70,10 @@ class SimSpyTest : public QObject {
 
 void SimSpyTest::init() {
     rig = std::make_unique<SimRig>();
+    // Each byte readable as it arrives, so the tests can time the wire; the
+    // bridge's own hand-over has a test of its own.
+    rig->spy().handOverByPacket(ChannelId::A, false);
+    rig->spy().handOverByPacket(ChannelId::B, false);
 }
 
 void SimSpyTest::cleanup() {
@@ -204,6 +210,44 @@ void SimSpyTest::linkRateChangeGarblesUntilTheSpyFollows() {
 
     SimRig::configure(b, 115200, hx::FlowNone);
     QCOMPARE(rig->collect(b, 30), QByteArray("FWV\r"));
+}
+
+// A line waits in the bridge until its CR (the event character), a full
+// packet or the latency timer hands it over.
+void SimSpyTest::bridgeHandsOverAsARealOneDoes_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("eventChar");
+    QTest::addColumn<int>("readableAtEnd");  // bytes readable 0.5 ms after the last byte
+    QTest::addColumn<int>("readableLater");  // 20 ms later
+
+    QTest::newRow("line ended by the event character") << QByteArray("DIR\r") << true << 4 << 4;
+    QTest::newRow("CR without the event character") << QByteArray("DIR\r") << false << 0 << 4;
+    QTest::newRow("no CR: the latency timer") << QByteArray("DI") << true << 0 << 2;
+    QTest::newRow("a full packet and the rest") << QByteArray(70, 'x') << true << 62 << 70;
+}
+
+void SimSpyTest::bridgeHandsOverAsARealOneDoes() {
+    QFETCH(QByteArray, line);
+    QFETCH(bool, eventChar);
+    QFETCH(int, readableAtEnd);
+    QFETCH(int, readableLater);
+
+    rig->spy().handOverByPacket(ChannelId::B, true);
+    openBoth(3'000'000);
+    HX_SetLatencyTimer(b, 16);
+    HX_SetChars(b, 0x0D, eventChar ? 1 : 0, 0, 0);
+    rig->spy().setScript(
+        {SpyStep::pause(1), SpyStep::hostSends(std::vector<std::uint8_t>(line.begin(), line.end())),
+         SpyStep::pause(1000)},
+        3'000'000);
+    const std::int64_t lastByteEnd = 1'000'000 + line.size() * wire::byteTimeNs(3'000'000);
+    rig->clock.advance(lastByteEnd + 500'000 - rig->clock.peekNanoseconds());
+    QByteArray heard = SimRig::readWaiting(b);
+    QCOMPARE(heard.size(), readableAtEnd);
+    rig->clock.advance(20'000'000);
+    heard += SimRig::readWaiting(b);
+    QCOMPARE(heard, line);
+    QCOMPARE(heard.size(), readableLater);
 }
 
 void SimSpyTest::openingStartsTheConversationOver() {
