@@ -17,13 +17,12 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "BenchWindow.h"
 #include "Form1Ui.h"
+#include "ProcessFigures.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SpyBoard.h"
@@ -81,18 +80,6 @@ SpyScript streamingScript(double streamSeconds) {
     script.push_back(SpyStep::pause(100));
     script.push_back(SpyStep::duplex(hostStream(bytes), chipStream(bytes)));
     return script;
-}
-
-double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
-}
-
-double processorSeconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
 struct Figures {

@@ -13,14 +13,13 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "BenchWindow.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
+#include "ProcessFigures.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
@@ -44,18 +43,6 @@ std::vector<std::uint8_t> streamFile(std::size_t lines) {
         bytes[i] = b == 0x0D ? 0x0E : b;
     }
     return bytes;
-}
-
-double residentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
-}
-
-double processorSeconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
 QString hexLine(const std::uint8_t* bytes, int count) {

@@ -1,0 +1,16 @@
+#include "ProcessFigures.h"
+
+#include <ctime>
+#include <fstream>
+
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+}
+
+double processorSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}

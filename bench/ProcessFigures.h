@@ -1,0 +1,6 @@
+#pragma once
+
+// What the benchmark's own process uses, for the figures beside a rate.
+double residentMegabytes();
+// Processor time of the whole process so far, every thread of it.
+double processorSeconds();
