@@ -14,7 +14,9 @@ constexpr std::uint8_t HoldInResetPattern = ControlLines::ProgramLine;
 ControlLines::ControlLines(DeviceLink& link) : link(link) {}
 
 void ControlLines::RunChip() {
-    prepareChannelB();
+    if (!prepareChannelB()) {
+        return;
+    }
     // The output latch already holds the run pattern when the bit mode turns
     // the lines into outputs, so they come up high instead of briefly in reset.
     writePattern(RunPattern);
@@ -23,7 +25,9 @@ void ControlLines::RunChip() {
 }
 
 DriverStatus ControlLines::EnterBootLoader() {
-    prepareChannelB();
+    if (!prepareChannelB()) {
+        return hx::DeviceNotFound;
+    }
     setBitMode();
     const DriverStatus status = writePattern(ResetWithProgramLineLow);
     if (status != hx::Ok) {
@@ -33,18 +37,23 @@ DriverStatus ControlLines::EnterBootLoader() {
 }
 
 void ControlLines::HoldChipInReset() {
-    prepareChannelB();
+    if (!prepareChannelB()) {
+        return;
+    }
     setBitMode();
     writePattern(HoldInResetPattern);
 }
 
-void ControlLines::prepareChannelB() {
-    // Whether the open worked shows in the calls that follow: each reports
-    // its own failure.
-    OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen);
+bool ControlLines::prepareChannelB() {
+    // A channel B that is listed but fails to open has been reported by the
+    // open; without a handle, every call after it would only fail again.
+    if (!OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen)) {
+        return false;
+    }
     link.SelectChannelB();
     link.LowerDtr();
     link.LowerRts();
+    return true;
 }
 
 void ControlLines::setBitMode() {

@@ -21,14 +21,16 @@ class ControlLines {
 
     // The chip runs its firmware.
     void RunChip();
-    // The chip runs its boot loader. Returns 0, or 10 when a write to channel
-    // B did not complete.
+    // The chip runs its boot loader. Returns 0, 10 when a write to channel
+    // B did not complete, or 2 when the board has no channel B.
     DriverStatus EnterBootLoader();
     // The chip is held in reset with its program line high.
     void HoldChipInReset();
 
   private:
-    void prepareChannelB();
+    // False when channel B cannot be opened (a port with one channel only):
+    // the patterns then touch nothing.
+    bool prepareChannelB();
     void setBitMode();
     DriverStatus writePattern(std::uint8_t pattern);
 

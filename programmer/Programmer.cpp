@@ -109,6 +109,12 @@ bool Programmer::openChannels() {
     // could not be opened.
     const bool channelB = openChannel(link.ChannelBName, link.HandleB, link.ChannelBOpen);
     const bool channelA = openChannel(link.ChannelAName, link.HandleA, link.ChannelAOpen);
+    if (channelA && !channelB) {
+        ProgrammerLog(
+            QStringLiteral("ERROR : programming needs both channels of the board "
+                           "(channel B works the chip's reset and program lines): "
+                           "nothing was sent"));
+    }
     return channelA && channelB;
 }
 

@@ -60,6 +60,11 @@ void SpyCapture::open() {
         // Half a spy hears one direction only: nothing is left open.
         spyPanes.SpyLog(QStringLiteral("ERROR : failed to open ") +
                         (openedA ? link.ChannelBName : link.ChannelAName));
+        if (openedA) {
+            spyPanes.SpyLog(
+                QStringLiteral("ERROR : Spy Mode listens on both channels of the "
+                               "board, one for each direction: nothing was captured"));
+        }
         link.CloseChannelA();
         return;
     }

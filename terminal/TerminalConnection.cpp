@@ -43,7 +43,12 @@ void TerminalConnection::open() {
         return;
     }
     log(QStringLiteral("Opened OK"));
+    boardControlMissingTold = false;
+    if (!link.ChannelBOpen) {
+        tellBoardControlMissing();
+    }
     services.flags.TerminalStop = false;
+    linkFailed = false;
     SetupTerminalPort(*baudRate);
     controls.Button6.setEnabled(false);
     controls.Button7.setEnabled(true);
@@ -85,6 +90,11 @@ void TerminalConnection::receiveLoop() {
         }
     } while (!services.flags.TerminalStop);
     services.display.flush();
+    if (linkFailed) {
+        log(
+            QStringLiteral("ERROR : the board stopped answering: the connection has ended, "
+                           "press Close"));
+    }
 }
 
 std::uint32_t TerminalConnection::ReceivePass() {
@@ -96,6 +106,7 @@ std::uint32_t TerminalConnection::ReceivePass() {
     }
     if (link.FetchQueueStatus() != hx::Ok) {
         services.flags.TerminalStop = true;
+        linkFailed = true;
         return 0;
     }
     if (link.RxQueueCount == 0) {
@@ -110,17 +121,23 @@ std::uint32_t TerminalConnection::ReceivePass() {
 
 void TerminalConnection::close() {
     DeviceLink& link = services.link;
+    boardControlMissingTold = false;
     services.flags.TerminalStop = true;
     services.display.OutputLineDone = true;
+    // A board that has gone away cannot close cleanly; its failure was
+    // reported when the loop lost it.
+    const auto failure =
+        linkFailed ? DeviceLink::CloseFailure::Quiet : DeviceLink::CloseFailure::Reported;
     if (link.ChannelAOpen) {
-        link.CloseChannelA();
+        link.CloseChannelA(failure);
         log(QStringLiteral("Device ") + link.SelectedDevice + QStringLiteral(" Closed"));
         showClosedControls();
     }
     services.groups.EnableProgrammerControls();
     services.groups.EnableSpyControls();
     services.refreshStatus();
-    link.CloseChannelB();
+    link.CloseChannelB(failure);
+    linkFailed = false;
 }
 
 void TerminalConnection::showOpenControls() {
@@ -217,6 +234,11 @@ void TerminalConnection::driveChipLines(const std::function<void()>& pattern) {
         return;
     }
     openChannelB();
+    if (!services.link.ChannelBOpen) {
+        tellBoardControlMissing();
+        services.link.SelectChannelA();
+        return;
+    }
     pattern();
     services.link.CloseChannelB();
     services.link.SelectChannelA();
@@ -306,6 +328,18 @@ std::optional<std::uint32_t> TerminalConnection::chosenBaudRate() {
 void TerminalConnection::openChannelB() {
     DeviceLink& link = services.link;
     OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen);
+}
+
+// A port with one channel carries data only. Said once for each connection
+// (the run line is driven at Open and again by its button's handler), and
+// once between two connections.
+void TerminalConnection::tellBoardControlMissing() {
+    if (boardControlMissingTold) {
+        return;
+    }
+    log(QStringLiteral("Board control not available: ") + services.link.ChannelBName +
+        QStringLiteral(" is not there, so Reset and Run do nothing on this port"));
+    boardControlMissingTold = true;
 }
 
 void TerminalConnection::stageShown(std::uint8_t b) {

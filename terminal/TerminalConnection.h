@@ -88,8 +88,12 @@ class TerminalConnection {
     void stageShown(std::uint8_t b);
     void driveChannelA(DriverStatus (DeviceLink::*line)());
     void log(const QString& text);
+    void tellBoardControlMissing();
 
     Services services;
     TerminalControls controls;
     ControlLines lines;
+    bool boardControlMissingTold = false;
+    // A queue query failed during this connection: the board has gone away.
+    bool linkFailed = false;
 };

@@ -24,6 +24,8 @@ class ControlLinesTest : public QObject {
     void patternsDriveChannelBInOrder();
     void enterBootLoaderStopsAfterAFailedFirstWrite();
     void failedLineCallsAreReportedAndThePatternStillGoesOut();
+    void boardWithoutChannelBIsLeftAlone_data();
+    void boardWithoutChannelBIsLeftAlone();
 
   private:
     QStringList channelBCalls() const;
@@ -116,6 +118,25 @@ void ControlLinesTest::failedLineCallsAreReportedAndThePatternStillGoesOut() {
     QCOMPARE(dialogs.errors,
              (QStringList{"HX_ClrDTR - General IO Error...", "HX_ClrRTS - General IO Error..."}));
     QCOMPARE(backend->writes().back().bytes, QByteArray("\x10", 1));
+}
+
+// A port with one channel only: no call goes to a handle that is not there,
+// and nothing is reported, since nothing failed.
+void ControlLinesTest::boardWithoutChannelBIsLeftAlone_data() {
+    QTest::addColumn<Pattern>("pattern");
+    QTest::newRow("RunChip") << Pattern([](ControlLines& l) { l.RunChip(); });
+    QTest::newRow("EnterBootLoader")
+        << Pattern([](ControlLines& l) { QCOMPARE(l.EnterBootLoader(), hx::DeviceNotFound); });
+    QTest::newRow("HoldChipInReset") << Pattern([](ControlLines& l) { l.HoldChipInReset(); });
+}
+
+void ControlLinesTest::boardWithoutChannelBIsLeftAlone() {
+    QFETCH(Pattern, pattern);
+    backend->setDevices({"X A"});
+    pattern(*lines);
+    QVERIFY(!link->ChannelBOpen);
+    QCOMPARE(channelBCalls(), QStringList());
+    QVERIFY(dialogs.errors.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ControlLinesTest)

@@ -427,7 +427,10 @@ void SpyCaptureTest::openLeavesNothingHalfOpen_data() {
         << QStringList{openingA, openingB, "K:ERROR : failed to open " + SpyA} << 1;
     QTest::newRow("channel B refused")
         << SpyA.chopped(2) << 1 << "9600"
-        << QStringList{openingA, "K:Opened OK", openingB, "K:ERROR : failed to open " + SpyB} << 1;
+        << QStringList{openingA, "K:Opened OK", openingB, "K:ERROR : failed to open " + SpyB,
+                       "K:ERROR : Spy Mode listens on both channels of the board, one for each "
+                       "direction: nothing was captured"}
+        << 1;
     QTest::newRow("rate not a number")
         << SpyA.chopped(2) << -1 << "96OO"
         << QStringList{openingA, "K:Opened OK", openingB, "K:Opened OK",

@@ -679,9 +679,13 @@ void ConnectionTest::failedQueueStatusEndsTheLoop() {
     // The window keeps the controls of an open connection until Close.
     QVERIFY(form().Button7->isEnabled());
     QVERIFY(!form().Button6->isEnabled());
+    QVERIFY(form().Memo2->toPlainText().contains(
+        QStringLiteral("ERROR : the board stopped answering: the connection has ended")));
     QTest::mouseClick(form().Button7, Qt::LeftButton);
     QVERIFY(form().Button6->isEnabled());
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+    // Closing the channels of a board that has gone says nothing more.
+    QCOMPARE(fixture->dialogs.errors.size(), 1);
 }
 
 QTEST_MAIN(ConnectionTest)
