@@ -1,0 +1,143 @@
+#include "QtSerialPortIo.h"
+
+#include <poll.h>
+
+#include <QChildEvent>
+#include <QDeadlineTimer>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+QtSerialPortIo::QtSerialPortIo(const QString& systemLocation) {
+    port.setPortName(systemLocation);
+    // The port's notifiers are its children, made as it opens and writes.
+    port.installEventFilter(this);
+}
+
+QtSerialPortIo::~QtSerialPortIo() {
+    port.removeEventFilter(this);
+}
+
+QSerialPort::SerialPortError QtSerialPortIo::open() {
+    if (port.open(QIODevice::ReadWrite)) {
+        return QSerialPort::NoError;
+    }
+    return port.error();
+}
+
+bool QtSerialPortIo::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ChildAdded) {
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        return false;
+    }
+    auto* notifier = qobject_cast<QSocketNotifier*>(watched);
+    if (event->type() != QEvent::SockAct || notifier == nullptr) {
+        return false;
+    }
+    if (!gone) {
+        pollPort(0, Microseconds{0});
+    }
+    // The port cannot be closed from inside its own notifier; the next call
+    // on the channel closes it.
+    if (gone) {
+        notifier->setEnabled(false);
+    }
+    return gone;
+}
+
+short QtSerialPortIo::pollPort(short events, Microseconds timeout) {
+    if (gone) {
+        return 0;
+    }
+    pollfd descriptor{port.handle(), events, 0};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    const timespec wait{static_cast<std::time_t>(seconds.count()),
+                        static_cast<long>((timeout - seconds).count() * 1000)};
+    int ready = 0;
+    do {
+        ready = ::ppoll(&descriptor, 1, &wait, nullptr);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0 || (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        gone = true;
+        return 0;
+    }
+    return descriptor.revents;
+}
+
+bool QtSerialPortIo::lost() {
+    if (gone && port.isOpen()) {
+        port.close();
+    }
+    return gone;
+}
+
+bool QtSerialPortIo::hungUp() {
+    pollPort(0, Microseconds{0});
+    return lost();
+}
+
+void QtSerialPortIo::fetchReceived(Microseconds timeout) {
+    if ((pollPort(POLLIN, timeout) & POLLIN) != 0) {
+        port.waitForReadyRead(0);
+    }
+}
+
+qint64 QtSerialPortIo::bytesWaiting() {
+    fetchReceived(Microseconds{0});
+    return lost() ? 0 : port.bytesAvailable();
+}
+
+bool QtSerialPortIo::waitReadable(Microseconds timeout) {
+    if (!lost() && port.bytesAvailable() == 0) {
+        fetchReceived(timeout);
+    }
+    return !lost() && port.bytesAvailable() > 0;
+}
+
+qint64 QtSerialPortIo::read(char* data, qint64 maxSize) {
+    return lost() ? 0 : std::max<qint64>(0, port.read(data, maxSize));
+}
+
+qint64 QtSerialPortIo::transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) {
+    if (lost()) {
+        return 0;
+    }
+    port.write(data, size);
+    const QDeadlineTimer deadline(timeout);
+    while (port.bytesToWrite() > 0 && !deadline.hasExpired() && !hungUp()) {
+        port.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+    const qint64 unsent = lost() ? size : port.bytesToWrite();
+    if (unsent > 0 && port.isOpen()) {
+        // The port would send the rest whenever it next got the chance, after
+        // the caller has been told it failed; dropping it also drops what the
+        // system still held of this write.
+        port.clear(QSerialPort::Output);
+    }
+    return size - unsent;
+}
+
+bool QtSerialPortIo::waitWritable(Microseconds timeout) {
+    return (pollPort(POLLOUT, timeout) & POLLOUT) != 0 && !lost();
+}
+
+// A port without modem lines (a pseudo-terminal) takes a line change without
+// effect.
+template <typename Change>
+bool QtSerialPortIo::changeLine(Change&& change) {
+    port.clearError();
+    return change() || port.error() == QSerialPort::UnsupportedOperationError;
+}
+
+bool QtSerialPortIo::setRequestToSend(bool asserted) {
+    return changeLine([&] { return port.setRequestToSend(asserted); });
+}
+
+bool QtSerialPortIo::setDataTerminalReady(bool asserted) {
+    return changeLine([&] { return port.setDataTerminalReady(asserted); });
+}
+
+void QtSerialPortIo::close() {
+    port.close();
+}
