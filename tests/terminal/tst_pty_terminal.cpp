@@ -1,0 +1,177 @@
+// Terminal Mode over a real tty: the simulated board served on a
+// pseudo-terminal by its own process, reached through the serial-port
+// backend, on the real clock. A user opens the terminal, lists the disk,
+// moves the link to 115,200 baud, copies a file to the disk and back, and
+// closes; and the far end going away mid-loop ends the connection.
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "DriverRegistry.h"
+#include "Form1Ui.h"
+#include "LoopSession.h"
+#include "ScriptedDialogs.h"
+#include "SerialBackend.h"
+#include "SystemClock.h"
+#include "TForm1.h"
+
+namespace {
+
+// Long enough for every step on a loaded machine; a step that takes this
+// long has failed.
+constexpr qint64 StepLimitMs = 20'000;
+
+QByteArray patterned(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 37 + i / 253) & 0xFF);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+class PtyTerminalTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void sessionOverAPseudoTerminal();
+    void farEndClosedEndsTheConnection();
+
+  private:
+    Ui::Form1& form() { return window->form(); }
+    QString ascii() const { return window->form().Memo2->toPlainText(); }
+    // A condition that also gives up after the step limit, so a failing
+    // step ends the session instead of holding it.
+    LoopSession::Condition within(std::function<bool()> condition);
+    void type(const QString& line);
+
+    QProcess server;
+    QString ptyPath;
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> window;
+    QTemporaryDir dir;
+};
+
+void PtyTerminalTest::init() {
+    server.setProgram(QStringLiteral(TARVIK_SIM_PTY));
+    server.start();
+    QVERIFY(server.waitForStarted());
+    QVERIFY(server.waitForReadyRead(StepLimitMs));
+    ptyPath = QString::fromLocal8Bit(server.readLine()).trimmed();
+    QVERIFY2(ptyPath.startsWith(QLatin1String("/dev/")), qPrintable(ptyPath));
+
+    DriverRegistry::instance().reset();
+    DriverRegistry::instance().install(std::make_shared<SerialBackend>(QStringList{ptyPath}));
+    dialogs.clear();
+    window = std::make_unique<TForm1>(clock, dialogs);
+    window->show();
+    QComboBox& chooser = *form().ComboBox1;
+    chooser.showPopup();
+    const int index = chooser.findText(ptyPath);
+    chooser.hidePopup();
+    QVERIFY2(index >= 0, qPrintable(ptyPath));
+    chooser.setCurrentIndex(index);
+}
+
+void PtyTerminalTest::cleanup() {
+    window.reset();
+    DriverRegistry::instance().reset();
+    server.kill();
+    server.waitForFinished();
+}
+
+LoopSession::Condition PtyTerminalTest::within(std::function<bool()> condition) {
+    auto started = std::make_shared<QElapsedTimer>();
+    return [condition, started] {
+        if (!started->isValid()) {
+            started->start();
+        }
+        return condition() || started->elapsed() > StepLimitMs;
+    };
+}
+
+void PtyTerminalTest::type(const QString& line) {
+    QTest::keyClicks(form().Memo2, line);
+    QTest::keyClick(form().Memo2, Qt::Key_Return);
+}
+
+void PtyTerminalTest::sessionOverAPseudoTerminal() {
+    Ui::Form1& f = form();
+    const QByteArray original = patterned(3000);
+    const QString source = dir.filePath(QStringLiteral("PTY.BIN"));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
+    file.close();
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("back")));
+    const QString back = dir.filePath(QStringLiteral("back/PTY.BIN"));
+
+    LoopSession session(f);
+    session
+        .step([&] { type(QStringLiteral("dir")); },
+              within([&] { return ascii().contains(QLatin1String("README.TXT")); }))
+        .step(
+            [&] {
+                f.ComboBox2->setEditText(QStringLiteral("115200"));
+                QTest::mouseClick(f.Button3, Qt::LeftButton);
+                type(QStringLiteral("fwv"));
+            },
+            within([&] { return ascii().count(QLatin1String("Tarvik Monitor 1.0")) > 0; }))
+        .step([&] {
+            dialogs.answerOpen(source);
+            QTest::mouseClick(f.Button5, Qt::LeftButton);
+        })
+        .step([&] {
+            dialogs.answerSave(back);
+            QTest::mouseClick(f.Button8, Qt::LeftButton);
+        });
+    session.run();
+    QVERIFY(session.completed());
+
+    QFile received(back);
+    QVERIFY(received.open(QIODevice::ReadOnly));
+    QCOMPARE(received.readAll(), original);
+    QVERIFY2(!ascii().contains(QLatin1String("ERROR")), qPrintable(ascii()));
+    QVERIFY2(dialogs.errors.isEmpty(), qPrintable(dialogs.errors.join('\n')));
+    QVERIFY(ascii().contains(QStringLiteral("Device ") + ptyPath + QStringLiteral(" Closed")));
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+// The loop ends by itself, and with it the polling: no Close is pressed
+// until it has (a loop still running after the step limit is closed by the
+// session, and the message is then missing).
+void PtyTerminalTest::farEndClosedEndsTheConnection() {
+    Ui::Form1& f = form();
+    LoopSession session(f);
+    session
+        .step([&] { type(QStringLiteral("dir")); },
+              within([&] { return ascii().contains(QLatin1String("README.TXT")); }))
+        .step(
+            [&] {
+                server.kill();
+                server.waitForFinished();
+            },
+            within([] { return false; }));
+    session.run();
+    QVERIFY(!window->flags().TerminalOpen);
+    QVERIFY(ascii().contains(
+        QLatin1String("ERROR : the board stopped answering: the connection has ended")));
+    QVERIFY(dialogs.errors.size() <= 1);
+    QTest::mouseClick(f.Button7, Qt::LeftButton);
+    QVERIFY(f.Button6->isEnabled());
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+QTEST_MAIN(PtyTerminalTest)
+#include "tst_pty_terminal.moc"
