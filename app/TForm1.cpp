@@ -28,12 +28,13 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
       deviceLink(std::make_unique<DeviceLink>(dialogs)) {
     substituteWindowFont();
     ui->setupUi(this);
-    // The window takes the size of its two strips, whatever frame the window
-    // system adds around it.
-    resize(childrenRect().size());
     applyPaneFonts();
     fitTabBars();
     fitIndicatorRow();
+    // The window opens at its smallest size, its defined client area, whatever
+    // frame the window system adds around it; the layouts give any room
+    // beyond it to the panes.
+    resize(minimumSize());
     collectControlGroups();
     connectWindowHandlers();
     connectProgrammerHandlers();
@@ -139,7 +140,8 @@ void TForm1::fitTabBars() {
     ui->PageControl1->tabBar()->setStyle(new CompactTabStyle(PageTabCaptionSpace, this));
     QTabBar* sidePanelTabs = ui->PageControl2->tabBar();
     sidePanelTabs->setStyle(new CompactTabStyle(SidePanelTabCaptionSpace, this));
-    fitCaptionsToWidth(sidePanelTabs, ui->Panel3->contentsRect().width());
+    // The side panel keeps its width at every window size.
+    fitCaptionsToWidth(sidePanelTabs, ui->Panel3->maximumWidth() - 2 * ui->Panel3->frameWidth());
 }
 
 // The indicator row is laid out for the window's narrow face too: its
@@ -159,7 +161,8 @@ void TForm1::fitIndicatorRow() {
     const auto fits = [&] {
         const QFontMetrics metrics(row);
         return std::all_of(std::begin(longest), std::end(longest), [&](const auto& entry) {
-            return metrics.horizontalAdvance(entry.second) <= entry.first->width();
+            // Each label keeps its width at every window size.
+            return metrics.horizontalAdvance(entry.second) <= entry.first->maximumWidth();
         });
     };
     while (!fits() && row.pointSizeF() > SmallestCaptionPointSize) {
