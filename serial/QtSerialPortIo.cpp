@@ -1,6 +1,7 @@
 #include "QtSerialPortIo.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <QChildEvent>
 #include <QDeadlineTimer>
@@ -99,23 +100,29 @@ qint64 QtSerialPortIo::read(char* data, qint64 maxSize) {
     return lost() ? 0 : std::max<qint64>(0, port.read(data, maxSize));
 }
 
+// The port library would keep what the system does not take at once and
+// send it whenever it next got the chance, after the caller was told it had
+// not gone; dropping that rest from the port library drops what the system
+// already took as well. So written bytes go to the descriptor as the port
+// library itself writes them, and what is not taken in time is not sent.
 qint64 QtSerialPortIo::transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) {
-    if (lost()) {
-        return 0;
-    }
-    port.write(data, size);
     const QDeadlineTimer deadline(timeout);
-    while (port.bytesToWrite() > 0 && !deadline.hasExpired() && !hungUp()) {
-        port.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    qint64 taken = 0;
+    while (taken < size && !lost()) {
+        const ssize_t n = ::write(port.handle(), data + taken, static_cast<size_t>(size - taken));
+        if (n > 0) {
+            taken += n;
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            pollPort(0, Microseconds{0});
+            break;
+        } else if (deadline.hasExpired()) {
+            break;
+        } else {
+            pollPort(POLLOUT,
+                     std::chrono::duration_cast<Microseconds>(deadline.remainingTimeAsDuration()));
+        }
     }
-    const qint64 unsent = lost() ? size : port.bytesToWrite();
-    if (unsent > 0 && port.isOpen()) {
-        // The port would send the rest whenever it next got the chance, after
-        // the caller has been told it failed; dropping it also drops what the
-        // system still held of this write.
-        port.clear(QSerialPort::Output);
-    }
-    return size - unsent;
+    return taken;
 }
 
 bool QtSerialPortIo::waitWritable(Microseconds timeout) {

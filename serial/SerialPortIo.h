@@ -21,7 +21,7 @@ class SerialPortIo {
     virtual bool waitReadable(Microseconds timeout) = 0;
     virtual qint64 read(char* data, qint64 maxSize) = 0;
     // Hands the bytes to the system, waiting up to the time-out for it to
-    // take them; what it has not taken by then is dropped, never sent late.
+    // take them; what it has not taken by then is not sent, now or later.
     // Returns the count taken.
     virtual qint64 transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) = 0;
     // Whether a write would be taken at once, once it would or the time is up.
