@@ -1,16 +1,38 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <memory>
 
 #include "DriverRegistry.h"
 #include "QtDialogs.h"
+#include "SerialBackend.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
 
+namespace {
+
+// Device paths the system does not list as serial ports, such as a
+// pseudo-terminal, for the port chooser.
+QStringList extraSerialPorts(const QApplication& application) {
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption serialPort(
+        QStringLiteral("serial-port"),
+        QStringLiteral("Also list the serial device at PATH (repeatable)."),
+        QStringLiteral("PATH"));
+    parser.addOption(serialPort);
+    parser.process(application);
+    return parser.values(serialPort);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    const QStringList extraPaths = extraSerialPorts(application);
     SystemClock clock;
     DriverRegistry::instance().install(std::make_shared<SimBackend>(clock));
+    DriverRegistry::instance().install(std::make_shared<SerialBackend>(extraPaths));
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
     dialogs.attachWindow(&window);
