@@ -1,0 +1,151 @@
+// Terminal Mode reading the simulated board through the serial backend, the
+// board served on a pseudo-terminal by tarvik-sim-pty --stream: the port
+// chooser shows the pty's path, Open at 3,000,000 baud, and the bytes the HEX
+// pane shows are counted while the receive loop runs inside the click. The
+// loop ends (Close) once every byte is shown or nothing new came for 2 s.
+//
+// Prints one line of figures for bench/pty_compare.sh, which runs the server
+// and puts this beside a common terminal program on the same stream.
+//
+//   bench_pty_terminal SLAVE_PATH [STREAM_BYTES]
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "BenchWindow.h"
+#include "DriverRegistry.h"
+#include "Form1Ui.h"
+#include "ProcessFigures.h"
+#include "SerialBackend.h"
+
+namespace {
+
+constexpr int QuietEndMs = 2000;
+constexpr int CountIntervalMs = 50;
+constexpr int HexCharsPerByte = 3;  // "4A "
+// Counted HEX lines carry this state; the pane drops its oldest lines, so
+// the count walks back from the newest line to the last one counted.
+constexpr int Counted = 1;
+
+// Bytes in the HEX lines added since the last call.
+qint64 countNewHexBytes(QPlainTextEdit& hex) {
+    qint64 bytes = 0;
+    QTextBlock block = hex.document()->lastBlock();
+    // The empty line after the newest line takes the next insertion.
+    if (block.isValid() && block.text().isEmpty()) {
+        block = block.previous();
+    }
+    for (; block.isValid() && block.userState() != Counted; block = block.previous()) {
+        bytes += block.text().size() / HexCharsPerByte;
+        block.setUserState(Counted);
+    }
+    return bytes;
+}
+
+// Messages of the terminal in the ASCII pane before the stream fills it.
+void printTerminalMessages(QPlainTextEdit& ascii) {
+    int shown = 0;
+    for (QTextBlock block = ascii.document()->firstBlock(); block.isValid() && shown < 8;
+         block = block.next(), ++shown) {
+        const QString text = block.text();
+        if (text.startsWith("Opening") || text.startsWith("Opened") ||
+            text.startsWith("Board control") || text.startsWith("ERROR")) {
+            std::printf("  terminal said: %s\n", qPrintable(text));
+        }
+    }
+}
+
+struct Figures {
+    qint64 shown = 0;
+    // From Open to the last byte shown; Open starts the quiet before the first.
+    double seconds = 0;
+    double processorSeconds = 0;
+    bool complete = false;
+};
+
+class CountWatch {
+  public:
+    CountWatch(Ui::Form1& form, qint64 expected, Figures& figures)
+        : form(form), expected(expected), figures(figures) {
+        timer.setInterval(CountIntervalMs);
+        QObject::connect(&timer, &QTimer::timeout, [this] { check(); });
+    }
+
+    void start() {
+        clock.start();
+        processorAtStart = processorSeconds();
+        timer.start();
+    }
+
+  private:
+    void check() {
+        if (!messagesPrinted) {
+            printTerminalMessages(*form.Memo2);
+            messagesPrinted = true;
+        }
+        const qint64 added = countNewHexBytes(*form.Memo3);
+        const double now = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (added > 0) {
+            figures.shown += added;
+            figures.seconds = now;
+            figures.processorSeconds = processorSeconds() - processorAtStart;
+        }
+        figures.complete = figures.shown >= expected;
+        if (figures.complete || now - figures.seconds > QuietEndMs / 1000.0) {
+            timer.stop();
+            QTest::mouseClick(form.Button7, Qt::LeftButton);
+        }
+    }
+
+    Ui::Form1& form;
+    qint64 expected;
+    Figures& figures;
+    QTimer timer;
+    QElapsedTimer clock;
+    double processorAtStart = 0;
+    bool messagesPrinted = false;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_pty_terminal SLAVE_PATH [STREAM_BYTES]\n");
+        return 2;
+    }
+    const QString slavePath = QString::fromLocal8Bit(argv[1]);
+    const qint64 expected = argc > 2 ? std::stoll(argv[2]) : 8 * 1024 * 1024;
+
+    // Listed beside the simulated boards, as the program's --serial-port does.
+    DriverRegistry::instance().install(std::make_shared<SerialBackend>(QStringList{slavePath}));
+    BenchWindow bench(slavePath.toLocal8Bit().constData());
+    Ui::Form1& form = bench.form();
+    if (form.ComboBox1->currentText() != slavePath) {
+        std::fprintf(stderr, "the port chooser does not list %s\n", qPrintable(slavePath));
+        return 1;
+    }
+    form.ComboBox2->setEditText(QStringLiteral("3000000"));
+
+    Figures figures;
+    CountWatch watch(form, expected, figures);
+    watch.start();
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+
+    for (const QString& text : bench.dialogs.errors + bench.dialogs.informations) {
+        std::printf("  dialog: %s\n", qPrintable(text));
+    }
+    std::printf("reader=tarvik-control bytes=%lld seconds=%.3f cpu=%.3f complete=%s\n",
+                static_cast<long long>(figures.shown), figures.seconds, figures.processorSeconds,
+                figures.complete ? "yes" : "no");
+    return 0;
+}

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The simulated board on a pseudo-terminal streaming at 3,000,000 baud's
+# pace, read once by a common terminal program (picocom, with its log file)
+# and once by this program's Terminal Mode through the serial backend. For
+# each: the bytes received, their wire time (bytes x 10 bits / 3,000,000)
+# over the time from the reader's start to its last byte, and the processor
+# share of the reader and of the server over that time.
+#
+#   bench/pty_compare.sh [BUILD_DIR] [STREAM_BYTES]
+#
+# BUILD_DIR must hold the targets tarvik-sim-pty and bench_pty_terminal
+# (default: build-pty beside this folder); STREAM_BYTES defaults to 8 MiB.
+# Installs picocom when it is missing. Not part of the test command.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$here/build-pty}"
+bytes="${2:-8388608}"
+baud=3000000
+server="$build/sim/pty/tarvik-sim-pty"
+reader="$build/bench/bench_pty_terminal"
+quiet_ms=2000
+
+for program in "$server" "$reader"; do
+    [[ -x "$program" ]] || { echo "missing $program: build it first" >&2; exit 1; }
+done
+if ! command -v picocom >/dev/null; then
+    echo "installing picocom" >&2
+    { apt-get install -y picocom || { apt-get update && apt-get install -y picocom; }; } >/dev/null 2>&1 ||
+        { echo "picocom could not be installed" >&2; exit 1; }
+fi
+
+work="$(mktemp -d)"
+server_pid=""
+cleanup() {
+    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ticks_per_second="$(getconf CLK_TCK)"
+# utime + stime of a process, in seconds.
+cpu_seconds() {
+    local fields
+    fields="$(sed 's/.*) //' "/proc/$1/stat")"
+    awk -v t="$ticks_per_second" '{ printf "%.3f", ($12 + $13) / t }' <<<"$fields"
+}
+now() { date +%s.%N; }
+
+# Starts the server; sets server_pid and slave.
+start_server() {
+    mkfifo "$work/path"
+    "$server" --stream "$bytes" --baud "$baud" >"$work/path" &
+    server_pid=$!
+    read -r slave <"$work/path"
+    rm "$work/path"
+}
+
+stop_server() {
+    kill "$server_pid"
+    wait "$server_pid" || true
+    server_pid=""
+}
+
+rows=()
+# row NAME BYTES SECONDS READER_CPU SERVER_CPU
+row() {
+    rows+=("$(awk -v name="$1" -v b="$2" -v s="$3" -v rc="$4" -v sc="$5" -v baud="$baud" 'BEGIN {
+        wire = b * 10 / baud
+        printf "%-16s %10d %9.3f %9.3f %8.3f %10.0f %9.1f %9.1f", name, b, s, wire, wire / s,
+               b / s, 100 * rc / s, 100 * sc / s }')")
+}
+
+# --- picocom: the log file's last change is its last byte.
+start_server
+server_before="$(cpu_seconds "$server_pid")"
+log="$work/picocom.log"
+started="$(now)"
+/usr/bin/time -f "%U %S" -o "$work/time" \
+    picocom --quiet --baud "$baud" --logfile "$log" --exit-after "$quiet_ms" "$slave" \
+    </dev/null >/dev/null 2>"$work/picocom.err" || true
+server_after="$(cpu_seconds "$server_pid")"
+stop_server
+received="$(stat -c %s "$log" 2>/dev/null || echo 0)"
+last_byte="$(stat -c %.Y "$log" 2>/dev/null || echo "$started")"
+seconds="$(awk -v a="$started" -v b="$last_byte" 'BEGIN { printf "%.3f", b - a }')"
+reader_cpu="$(awk '{ printf "%.3f", $1 + $2 }' "$work/time")"
+server_cpu="$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.3f", b - a }')"
+row picocom "$received" "$seconds" "$reader_cpu" "$server_cpu"
+
+# --- Terminal Mode: the benchmark counts what the HEX pane shows.
+start_server
+server_before="$(cpu_seconds "$server_pid")"
+"$reader" "$slave" "$bytes" >"$work/program.out" 2>"$work/program.err"
+server_after="$(cpu_seconds "$server_pid")"
+stop_server
+figures="$(grep '^reader=' "$work/program.out")"
+field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<" $figures"; }
+server_cpu="$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.3f", b - a }')"
+row tarvik-control "$(field bytes)" "$(field seconds)" "$(field cpu)" "$server_cpu"
+
+echo "Simulated board on a pty, stream of $bytes bytes at $baud baud ($(nproc) cores)"
+printf "%-16s %10s %9s %9s %8s %10s %9s %9s\n" reader bytes "time s" "wire s" "ratio" "bytes/s" \
+    "reader %" "server %"
+printf "%s\n" "${rows[@]}"
+echo "ratio: wire time of the bytes received / time from the reader's start to its last byte"
+echo "processor shares: of one core, over that same time"
+grep -v '^reader=' "$work/program.out" | sed 's/^  /tarvik-control: /' || true
+if [[ -s "$work/picocom.err" ]]; then
+    sed 's/^/picocom: /' "$work/picocom.err"
+fi
