@@ -55,6 +55,8 @@ class PtyTerminalTest : public QObject {
     // step ends the session instead of holding it.
     LoopSession::Condition within(std::function<bool()> condition);
     void type(const QString& line);
+    // Types dir and waits for the listing's last entry.
+    LoopSession& listTheDisk(LoopSession& session);
 
     QProcess server;
     QString ptyPath;
@@ -107,6 +109,11 @@ void PtyTerminalTest::type(const QString& line) {
     QTest::keyClick(form().Memo2, Qt::Key_Return);
 }
 
+LoopSession& PtyTerminalTest::listTheDisk(LoopSession& session) {
+    return session.step([this] { type(QStringLiteral("dir")); },
+                        within([this] { return ascii().contains(QLatin1String("README.TXT")); }));
+}
+
 void PtyTerminalTest::sessionOverAPseudoTerminal() {
     Ui::Form1& f = form();
     const QByteArray original = patterned(3000);
@@ -118,9 +125,7 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
     const QString back = dir.filePath(QStringLiteral("back/PTY.BIN"));
 
     LoopSession session(f);
-    session
-        .step([&] { type(QStringLiteral("dir")); },
-              within([&] { return ascii().contains(QLatin1String("README.TXT")); }))
+    listTheDisk(session)
         .step(
             [&] {
                 f.ComboBox2->setEditText(QStringLiteral("115200"));
@@ -154,15 +159,12 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
 void PtyTerminalTest::farEndClosedEndsTheConnection() {
     Ui::Form1& f = form();
     LoopSession session(f);
-    session
-        .step([&] { type(QStringLiteral("dir")); },
-              within([&] { return ascii().contains(QLatin1String("README.TXT")); }))
-        .step(
-            [&] {
-                server.kill();
-                server.waitForFinished();
-            },
-            within([] { return false; }));
+    listTheDisk(session).step(
+        [&] {
+            server.kill();
+            server.waitForFinished();
+        },
+        within([] { return false; }));
     session.run();
     QVERIFY(!window->flags().TerminalOpen);
     QVERIFY(ascii().contains(
