@@ -9,12 +9,12 @@
 #   bench/pty_compare.sh [BUILD_DIR] [STREAM_BYTES]
 #
 # BUILD_DIR must hold the targets tarvik-sim-pty and bench_pty_terminal
-# (default: build-pty beside this folder); STREAM_BYTES defaults to 8 MiB.
+# (default: build beside this folder); STREAM_BYTES defaults to 8 MiB.
 # Installs picocom when it is missing. Not part of the test command.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$here/build-pty}"
+build="${1:-$here/build}"
 bytes="${2:-8388608}"
 baud=3000000
 server="$build/sim/pty/tarvik-sim-pty"
