@@ -4,19 +4,18 @@
 
 #include <cstdio>
 
-PtyRelay::PtyRelay(PseudoTerminal& line, CabledBoard& board)
-    : line(line), board(board), toTerminal(BoardChunk) {
-    toTerminal.clear();
+PtyRelay::PtyRelay(PseudoTerminal& line, CabledBoard& board) : line(line), board(board) {
+    toTerminal.reserve(BoardChunk);
 }
 
-void PtyRelay::serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+void PtyRelay::serve(const volatile std::sig_atomic_t& stop) {
     while (!stop) {
         followLine();
         bool moved = terminalToBoard();
         moved = boardToTerminal() || moved;
         board.stepStream();
         const bool lineFull = toTerminalAt < toTerminal.size();
-        wait(moved || (!lineFull && board.wireBusy()), waitMask);
+        wait(moved || (!lineFull && board.wireBusy()));
     }
 }
 
@@ -68,7 +67,7 @@ bool PtyRelay::flushToTerminal() {
     return n > 0;
 }
 
-void PtyRelay::wait(bool busy, const sigset_t& waitMask) {
+void PtyRelay::wait(bool busy) {
     pollfd master{line.masterFd(), 0, 0};
     if (board.roomFor(TerminalPiece)) {
         master.events |= POLLIN;
@@ -79,5 +78,5 @@ void PtyRelay::wait(bool busy, const sigset_t& waitMask) {
     const std::int64_t ns = busy ? BusyWaitNs : LineCheckNs;
     const timespec timeout{static_cast<time_t>(ns / 1'000'000'000),
                            static_cast<long>(ns % 1'000'000'000)};
-    ppoll(&master, 1, &timeout, &waitMask);
+    ppoll(&master, 1, &timeout, nullptr);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <signal.h>
-
 #include <csignal>
 #include <cstdint>
 #include <vector>
@@ -36,9 +34,8 @@ class PtyRelay {
 
     PtyRelay(PseudoTerminal& line, CabledBoard& board);
 
-    // Serves until stop is set; signals are let in only while waiting, with
-    // waitMask.
-    void serve(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+    // Serves until stop is set (by a signal handler).
+    void serve(const volatile std::sig_atomic_t& stop);
 
   private:
     static constexpr std::uint32_t TerminalPiece = 256;
@@ -48,7 +45,7 @@ class PtyRelay {
     bool terminalToBoard();
     bool boardToTerminal();
     bool flushToTerminal();
-    void wait(bool busy, const sigset_t& waitMask);
+    void wait(bool busy);
 
     PseudoTerminal& line;
     CabledBoard& board;

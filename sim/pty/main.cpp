@@ -24,27 +24,21 @@ void requestStop(int) {
     stopRequested = 1;
 }
 
-// SIGTERM and SIGINT are held back except while the relay waits, so a stop
-// can neither be missed nor cut a pass in half.
-sigset_t holdStopSignals() {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigset_t waitMask;
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+// A stop that comes while the relay waits ends the wait; one that comes
+// during a pass is seen at the end of the pass, at most one line check
+// (50 ms) later. Holding the signals back for ppoll() instead would lose
+// them while the line is always ready: ppoll() then returns without letting
+// a pending signal in.
+void catchStopSignals() {
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
-    return waitMask;
 }
 
 int serve(const PtyOptions& options) {
-    const sigset_t waitMask = holdStopSignals();
+    catchStopSignals();
     PseudoTerminal line;
     CabledBoard board(line.lineSpeed());
     if (options.streamBytes) {
@@ -52,7 +46,7 @@ int serve(const PtyOptions& options) {
     }
     std::printf("%s\n", line.slavePath().c_str());
     std::fflush(stdout);
-    PtyRelay(line, board).serve(stopRequested, waitMask);
+    PtyRelay(line, board).serve(stopRequested);
     return 0;
 }
 
