@@ -6,7 +6,9 @@
 // reaches the link: writes are accepted (and recorded) and go nowhere.
 //
 // The host plays its script step after step, each byte taking 10 bit times
-// at the link's rate, and starts over at the end. In a duplex step both
+// at the link's rate, and starts over at the end (from the step the script
+// names for its later rounds, its first step unless it names one); a script
+// whose repeated steps take no time plays nothing. In a duplex step both
 // directions carry bytes in the same byte times. Opening a channel while the
 // other is closed starts the conversation from its beginning, at 9600 baud.
 // Bytes that reach a closed channel are lost; a full receive queue drops and
@@ -46,9 +48,11 @@ SpyBoard::SpyBoard(Clock& clock, std::string name)
     channel(ChannelId::B).handsOverByPacket = true;
 }
 
-void SpyBoard::setScript(SpyScript newScript, std::uint32_t newStartRate) {
+void SpyBoard::setScript(SpyScript newScript, std::uint32_t newStartRate,
+                         std::size_t newRepeatFrom) {
     script = std::move(newScript);
     startRate = newStartRate;
+    repeatFrom = newRepeatFrom < script.size() ? newRepeatFrom : 0;
     restart(clock.nanoseconds());
 }
 
@@ -61,8 +65,11 @@ void SpyBoard::restart(std::int64_t now) {
     carriedBytes = {};
 }
 
+// Only the repeated steps count: without time of their own the rounds would
+// follow one another without end in no time.
 bool SpyBoard::hasDuration() const {
-    return std::any_of(script.begin(), script.end(), [](const SpyStep& s) {
+    const auto repeated = script.begin() + static_cast<std::ptrdiff_t>(repeatFrom);
+    return std::any_of(repeated, script.end(), [](const SpyStep& s) {
         return (s.kind == SpyStep::Kind::Pause && s.milliseconds > 0) || byteTimesOf(s) > 0;
     });
 }
@@ -124,7 +131,7 @@ void SpyBoard::carry(ChannelId id, std::uint8_t byte, std::int64_t arrival) {
 void SpyBoard::moveToNextStep() {
     byteIndex = 0;
     if (++step == script.size()) {
-        step = 0;
+        step = repeatFrom;
         ++rounds;
     }
 }

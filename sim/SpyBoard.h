@@ -18,7 +18,10 @@ class SpyBoard : public SimBoard {
 
     // --- Test interface ---
     // Plays this conversation from now on (from its start, at startRate).
-    void setScript(SpyScript script, std::uint32_t startRate = spyStartRate);
+    // Every later round starts at step repeatFrom: a conversation can set the
+    // link up once and then repeat its traffic for as long as it runs.
+    void setScript(SpyScript script, std::uint32_t startRate = spyStartRate,
+                   std::size_t repeatFrom = 0);
     std::uint32_t linkRate() const { return rate; }
     // Times the conversation has been played to its end since it last began.
     std::uint64_t completedRounds() const { return rounds; }
@@ -45,6 +48,7 @@ class SpyBoard : public SimBoard {
 
     SpyScript script;
     std::uint32_t startRate = spyStartRate;
+    std::size_t repeatFrom = 0;
     std::uint32_t rate = spyStartRate;
     std::size_t step = 0;
     std::size_t byteIndex = 0;

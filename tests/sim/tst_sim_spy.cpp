@@ -1,7 +1,7 @@
 // The simulated spy board through the driver calls alone: which direction
 // each channel hears, at which rate it reads correctly, both directions at
-// once, the link's rate changes, the restart at open, what the link carried,
-// and the default conversation.
+// once, the link's rate changes, the restart at open, the step later rounds
+// start from, what the link carried, and the default conversation.
 #include <QtTest>
 
 #include "SimRig.h"
@@ -57,6 +57,8 @@ class SimSpyTest : public QObject {
     void bridgeHandsOverAsARealOneDoes();
     void linkRateChangeGarblesUntilTheSpyFollows();
     void openingStartsTheConversationOver();
+    void laterRoundsStartAtTheirStep_data();
+    void laterRoundsStartAtTheirStep();
     void writesGoNowhere();
     void defaultConversationCoversBothCommandSets();
 
@@ -264,6 +266,35 @@ void SimSpyTest::openingStartsTheConversationOver() {
     QCOMPARE(HX_Close(b), hx::Ok);
     openBoth(9600);
     QCOMPARE(rig->collect(b, 30), QByteArray("DIR\r"));
+}
+
+void SimSpyTest::laterRoundsStartAtTheirStep_data() {
+    QTest::addColumn<int>("repeatFrom");
+    QTest::addColumn<QByteArray>("threeRounds");  // what the chip received
+
+    QTest::newRow("every round whole") << 0 << QByteArray("SET\rGO\rSET\rGO\rSET\rGO\r");
+    QTest::newRow("set up once") << 2 << QByteArray("SET\rGO\rGO\rGO\r");
+    QTest::newRow("from the pause before the traffic") << 1 << QByteArray("SET\rGO\rGO\rGO\r");
+    QTest::newRow("a step past the end: from the start")
+        << 4 << QByteArray("SET\rGO\rSET\rGO\rSET\rGO\r");
+}
+
+void SimSpyTest::laterRoundsStartAtTheirStep() {
+    QFETCH(int, repeatFrom);
+    QFETCH(QByteArray, threeRounds);
+
+    openBoth(9600);
+    rig->spy().setScript({SpyStep::hostSends("SET\r"), SpyStep::pause(10),
+                          SpyStep::hostSends("GO\r"), SpyStep::pause(10)},
+                         spyStartRate, static_cast<std::size_t>(repeatFrom));
+    QByteArray received;
+    const std::int64_t end = rig->clock.milliseconds() + 1000;
+    while (rig->spy().completedRounds() < 3 && rig->clock.milliseconds() < end) {
+        received += SimRig::readWaiting(b);
+        rig->clock.sleep(1);
+    }
+    // The fourth round may have begun by the last reading.
+    QCOMPARE(received.left(threeRounds.size()), threeRounds);
 }
 
 void SimSpyTest::writesGoNowhere() {
