@@ -59,6 +59,12 @@ void EvalBoard::setChipSilent(bool silent) {
     updateWire();
 }
 
+void EvalBoard::setChipOffRate(std::uint32_t baudRate) {
+    advance();
+    chip.setOffRate(baudRate);
+    updateWire();
+}
+
 void EvalBoard::setChipCtsLow(bool low) {
     advance();
     ctsLow = low;

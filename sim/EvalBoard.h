@@ -40,6 +40,9 @@ class EvalBoard : public SimBoard {
     BootLoaderFaults& bootLoaderFaults() { return loaderFaults; }
     // The chip stops answering: it swallows what arrives and sends nothing.
     void setChipSilent(bool silent);
+    // The chip's serial port runs at this rate whatever it was told (0: as
+    // told): the two ends of the wire then disagree and every byte garbles.
+    void setChipOffRate(std::uint32_t baudRate);
     // The chip holds its CTS output low: with RTS/CTS handshake the bridge
     // stops sending on channel A, so writes fill the buffer and then stall.
     void setChipCtsLow(bool low);

@@ -37,7 +37,12 @@ class SimChip : public ChipLink {
 
     State state() const { return currentState; }
     bool dsr() const { return currentState != State::HeldInReset && dataModeSeen; }
-    std::uint32_t baudRate() const { return rate; }
+    // The rate the chip's serial port runs at: the one its program chose,
+    // unless a test has put the port off its rate.
+    std::uint32_t baudRate() const { return offRate != 0 ? offRate : rate; }
+    // The port runs at this rate whatever its program asks (0: as asked), as
+    // with a wrong crystal or a rate change the chip never made.
+    void setOffRate(std::uint32_t baudRate) { offRate = baudRate; }
     // Applies the baud changes that nothing queued waits behind.
     void applyDueBaudChanges();
     bool hasByteToSend() const;
@@ -86,6 +91,7 @@ class SimChip : public ChipLink {
     QByteArray received;
     bool echo = true;
     std::uint32_t rate = MonitorFirmware::startBaudRate;
+    std::uint32_t offRate = 0;
     bool dtrInput = false;
     bool dataModeSeen = false;
     bool isSilent = false;
