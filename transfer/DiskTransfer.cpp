@@ -334,9 +334,12 @@ void DiskTransfer::awaitTrailingPrompt(TransferEnd dataEnd) {
 
 // The received file is written aside, so that a receive that fails leaves
 // an existing file of the name as it was. Nothing is asked of the chip when
-// the file cannot be made.
+// the file cannot be made. Unbuffered, so that each read's bytes reach the
+// file system at once and a write it takes only in part (a full disk, a
+// size limit) fails that write: through the buffer such a short write is
+// lost unnoticed and the shortened file is committed.
 std::optional<std::uint32_t> DiskTransfer::startReceive(QSaveFile& file, const QString& path) {
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
                 .arg(path, file.errorString()));
         return std::nullopt;

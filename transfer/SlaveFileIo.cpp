@@ -146,7 +146,9 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
     DeviceLink& link = services.link;
     TransferChannel& channel = services.channel;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write the file system takes only in part must fail here
+    // (see the disk receive).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         log(QStringLiteral("ERROR : cannot write %1 (%2): nothing was received")
                 .arg(path, file.errorString()));
         return false;
@@ -165,6 +167,10 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
         // The "Close File" click is handled here; what was waiting before it
         // still goes into the file.
         channel.keepWindowAlive();
+        if (channel.cancelled()) {
+            // Closed during the events (the window closing): the handle is gone.
+            continue;
+        }
         if (waiting > 0) {
             const std::uint32_t read = link.ReadToBufferA(waiting);
             if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
