@@ -193,7 +193,21 @@ void TerminalConnection::ChangeTerminalBaud(std::uint32_t baudRate) {
         stageShown(b);
     }
     stageShown(CarriageReturn);
-    services.link.SendStagedA();
+    const auto staged = static_cast<std::uint32_t>(link.WriteCountA);
+    std::uint32_t written = 0;
+    link.FlushBufferA(link.HandleA, link.WriteCountA, written);
+    // A line cut short never reaches the monitor as SBD: the chip keeps its
+    // rate, and the bridge must keep it too or every later byte garbles. The
+    // rest of the line is dropped, not sent late in front of the next keys.
+    if (written < staged) {
+        link.DropStagedA();
+        log(QStringLiteral("ERROR : the board took only %1 of the %2 bytes of the SBD line: "
+                           "the link stays at %3 baud")
+                .arg(written)
+                .arg(staged)
+                .arg(link.BaudRate));
+        return;
+    }
     services.clock.sleep(BaudChangePauseMs);
     applyLineSettings(baudRate);
 }
