@@ -262,6 +262,7 @@ void TForm1::FormCreate() {
 void TForm1::FormClose() {
     modeFlags.TerminalStop = true;
     modeFlags.SpyStop = true;
+    modeFlags.ProgrammingStop = true;
     deviceLink->CloseChannelA();
     deviceLink->CloseChannelB();
 }

@@ -8,6 +8,9 @@ struct ModeFlags {
     bool SpyOpen = false;
     bool TerminalStop = false;
     bool SpyStop = false;
+    // The window is closing during a programming run: it stops before the
+    // next block.
+    bool ProgrammingStop = false;
     // A disk transfer or slave file operation is running inside the
     // terminal's loop: typed keys are not sent meanwhile.
     bool TransferBusy = false;

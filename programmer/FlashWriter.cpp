@@ -20,8 +20,9 @@ QString hexText(std::uint32_t value, int digits) {
 
 }  // namespace
 
-FlashWriter::FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs)
-    : widgets(widgets), bootLink(bootLink), dialogs(dialogs) {}
+FlashWriter::FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
+                         const bool& stop)
+    : widgets(widgets), bootLink(bootLink), dialogs(dialogs), stop(stop) {}
 
 std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage& image) {
     showProgressBar();
@@ -47,6 +48,14 @@ std::optional<QString> FlashWriter::sendBlocks(HxHandle handle, const RomImage& 
         }
         showProgress(address + BootLink::BootBlockSize);
         QCoreApplication::processEvents();
+        // The window closed during the events: its closing has closed the
+        // channels, so no block can follow.
+        if (stop && address + BootLink::BootBlockSize < image.size()) {
+            return QStringLiteral(
+                       "ERROR : the window was closed: programming stopped before "
+                       "the block at %1, Tarvik's flash is incomplete")
+                .arg(hexText(address + BootLink::BootBlockSize, 4));
+        }
     }
     return std::nullopt;
 }

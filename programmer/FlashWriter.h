@@ -16,7 +16,9 @@ class FlashWriter {
   public:
     static constexpr int ProgressRange = 65536;
 
-    FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs);
+    // The run stops before the next block once stop is set.
+    FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
+                const bool& stop);
 
     // Returns the message of the failure that stopped the block loop, or
     // nothing when every block was acknowledged.
@@ -34,4 +36,5 @@ class FlashWriter {
     ProgrammerWidgets widgets;
     BootLink& bootLink;
     Dialogs& dialogs;
+    const bool& stop;
 };

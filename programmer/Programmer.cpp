@@ -20,7 +20,7 @@ Programmer::Programmer(const ProgrammerWidgets& widgets, DeviceLink& link, Dialo
       groups(groups),
       controlLines(link),
       bootLink(link, clock),
-      flashWriter(widgets, bootLink, dialogs) {}
+      flashWriter(widgets, bootLink, dialogs, flags.ProgrammingStop) {}
 
 void Programmer::Button1Click() {
     const QString path = dialogs.openFileName(QString::fromLatin1(RomFileFilter));
@@ -31,6 +31,7 @@ void Programmer::Button1Click() {
 
 void Programmer::Button2Click() {
     lockOutOtherModes();
+    flags.ProgrammingStop = false;
     flags.ProgrammingBusy = true;
     RunProgramming();
     flags.ProgrammingBusy = false;
