@@ -1,6 +1,8 @@
 #include "BenchWindow.h"
 
 #include <QComboBox>
+#include <QPushButton>
+#include <QTest>
 
 #include "DriverRegistry.h"
 #include "Form1Ui.h"
@@ -9,8 +11,17 @@ BenchWindow::BenchWindow(const char* boardName) : backend(std::make_shared<SimBa
     DriverRegistry::instance().install(backend);
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();
+    choose(boardName);
+}
+
+void BenchWindow::choose(const char* boardName) {
     QComboBox& chooser = *form().ComboBox1;
     chooser.showPopup();
     chooser.setCurrentIndex(chooser.findText(QString::fromLatin1(boardName)));
     chooser.hidePopup();
+}
+
+void BenchWindow::setTerminalRate(std::uint32_t baudRate) {
+    form().ComboBox2->setEditText(QString::number(baudRate));
+    QTest::mouseClick(form().Button3, Qt::LeftButton);
 }

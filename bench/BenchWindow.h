@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "ScriptedDialogs.h"
@@ -21,6 +22,11 @@ class BenchWindow {
     explicit BenchWindow(const char* boardName = SimBackend::EvalBoardName);
 
     Ui::Form1& form() { return window->form(); }
+    // Picks the board in the port chooser, as a user does.
+    void choose(const char* boardName);
+    // Types the rate into the terminal's Baud Rate box and presses Set: the
+    // program moves the chip's monitor and then channel A to it.
+    void setTerminalRate(std::uint32_t baudRate);
     EvalBoard& board() { return backend->evalBoard(); }
     SpyBoard& spyBoard() { return backend->spyBoard(); }
 

@@ -8,16 +8,13 @@
 // overruns, the processor share, the resident memory over the run and what
 // the panes hold at the end.
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "BenchWindow.h"
@@ -26,61 +23,15 @@
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SpyBoard.h"
-#include "SpyStep.h"
+#include "SpyTraffic.h"
 #include "TForm1.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint32_t LinkBaud = 3'000'000;
-constexpr double BitsPerByte = 10.0;
+constexpr std::uint32_t LinkBaud = SpyTrafficBaud;
 constexpr int SampleEveryMs = 2000;
 // The longest the link may take to reach the high rate before the run gives up.
 constexpr double RateChangeLimitSeconds = 10.0;
-
-// The host reads a file in blocks while the chip sends another one's lines:
-// four 16-byte commands take as long on the wire as one 64-byte answer line,
-// so neither direction falls silent before the other.
-Bytes hostStream(std::size_t bytes) {
-    const std::string command = "RDF 00 00 10 00\r";
-    Bytes stream;
-    stream.reserve(bytes);
-    while (stream.size() < bytes) {
-        stream.insert(stream.end(), command.begin(), command.end());
-    }
-    stream.resize(bytes);
-    return stream;
-}
-
-Bytes chipStream(std::size_t bytes) {
-    constexpr std::size_t lineLength = 64;  // 63 printable bytes and a CR
-    Bytes stream(bytes);
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const std::size_t line = i / lineLength;
-        const std::size_t column = i % lineLength;
-        stream[i] = column == lineLength - 1
-                        ? std::uint8_t{0x0D}
-                        : static_cast<std::uint8_t>(0x20 + (line * 7 + column) % 0x5F);
-    }
-    return stream;
-}
-
-// The host moves the link to 3,000,000 baud at the starting rate, the chip
-// answers with its prompt before the change, and after a moment at the new
-// rate both directions stream for the given time.
-SpyScript streamingScript(double streamSeconds) {
-    const auto bytes = static_cast<std::size_t>(streamSeconds * LinkBaud / BitsPerByte);
-    SpyScript script;
-    script.push_back(SpyStep::pause(200));
-    script.push_back(SpyStep::hostSends(Bytes{'S', 'B', 'D', ' ', 0x00, 0x00, 0x00, 0x0D}));
-    script.push_back(SpyStep::pause(30));
-    script.push_back(SpyStep::chipSends("D:\\>\r"));
-    script.push_back(SpyStep::rateChange(LinkBaud));
-    script.push_back(SpyStep::pause(100));
-    script.push_back(SpyStep::duplex(hostStream(bytes), chipStream(bytes)));
-    return script;
-}
 
 struct Figures {
     double runSeconds = 0;
@@ -151,20 +102,6 @@ class CaptureWatch {
     qint64 nextSampleMs = SampleEveryMs;
 };
 
-double share(std::uint64_t part, std::uint64_t whole) {
-    return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole);
-}
-
-void printDirection(const char* name, SpyBoard& board, ChannelId id) {
-    const std::uint64_t carried = board.carried(id);
-    const std::uint64_t taken = board.takenByReads(id);
-    std::printf(
-        "  %s: carried %llu bytes, read %llu: ratio %.4f (target at least 0.99), "
-        "overruns %llu (target 0)\n",
-        name, static_cast<unsigned long long>(carried), static_cast<unsigned long long>(taken),
-        share(taken, carried), static_cast<unsigned long long>(board.overrunCount(id)));
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -176,10 +113,8 @@ int main(int argc, char* argv[]) {
     Ui::Form1& form = bench.form();
     SpyBoard& board = bench.spyBoard();
     // Enough stream that the link is still busy when Close Spy is pressed.
-    board.setScript(streamingScript(fastSeconds + 10.0));
-    form.PageControl1->setCurrentWidget(form.TabSheet3);
-    form.CheckBox4->setChecked(true);
-    form.CheckBox3->setChecked(true);
+    board.setScript(spyTrafficScript(fastSeconds + 10.0));
+    showSpyPage(form);
 
     Figures figures;
     CaptureWatch watch(form, board, fastSeconds, figures);
@@ -200,8 +135,8 @@ int main(int argc, char* argv[]) {
     std::printf("  spy followed the baud change: %s (Baud Rate box \"%s\")\n",
                 form.ComboBox3->currentText() == QString::number(LinkBaud) ? "yes" : "NO",
                 qPrintable(form.ComboBox3->currentText()));
-    printDirection("channel A, what the chip transmits", board, ChannelId::A);
-    printDirection("channel B, what the chip receives", board, ChannelId::B);
+    printSpyDirection("channel A, what the chip transmits", board, ChannelId::A);
+    printSpyDirection("channel B, what the chip receives", board, ChannelId::B);
     const std::uint64_t carried = board.carried(ChannelId::A) + board.carried(ChannelId::B);
     if (figures.runSeconds > 0 && carried > 0) {
         std::printf(

@@ -24,6 +24,7 @@
 #include "SimBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
+#include "TerminalStream.h"
 
 namespace {
 
@@ -33,24 +34,9 @@ constexpr int HexLineBound = 100'000;
 constexpr int HexBytesPerLine = 16;
 const QString PromptHexLine = QStringLiteral("44 3A 5C 3E 0D ");
 
-// No carriage return in the file: every HEX line is a full 16 bytes, the
-// most bytes and the fewest lines the pane can get per second. A size of
-// whole lines keeps the closing prompt on a line of its own.
+// A size of whole lines keeps the closing prompt on a line of its own.
 std::vector<std::uint8_t> streamFile(std::size_t lines) {
-    std::vector<std::uint8_t> bytes(lines * HexBytesPerLine);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
-        bytes[i] = b == 0x0D ? 0x0E : b;
-    }
-    return bytes;
-}
-
-QString hexLine(const std::uint8_t* bytes, int count) {
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        text += QStringLiteral("%1 ").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return text;
+    return terminalStream(0, lines * HexBytesPerLine);
 }
 
 // The file's last line followed by the monitor's prompt ends the stream.
@@ -141,11 +127,10 @@ int main(int argc, char* argv[]) {
     const double wireSeconds = streamBytes * BitsPerByte / LinkBaud;
     Figures figures;
     const QString fileLastLine =
-        hexLine(file.data() + file.size() - HexBytesPerLine, HexBytesPerLine);
+        hexPaneLine(file.data() + file.size() - HexBytesPerLine, HexBytesPerLine);
     StreamWatch watch(form, fileLastLine, wireSeconds * 3 + 10, figures);
     const auto startStream = [&] {
-        form.ComboBox2->setEditText(QStringLiteral("3000000"));
-        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        bench.setTerminalRate(3'000'000);
         QTest::keyClicks(form.Memo2, QStringLiteral("RD STREAM.BIN"));
         watch.start();
         QTest::keyClick(form.Memo2, Qt::Key_Return);

@@ -192,12 +192,8 @@ int main(int argc, char* argv[]) {
                 FileSize);
     LoopSession session(form);
     session.waitFor([&] { return form.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); })
-        .step(
-            [&] {
-                form.ComboBox2->setEditText(QStringLiteral("3000000"));
-                QTest::mouseClick(form.Button3, Qt::LeftButton);
-            },
-            [&] { return benchWindow.board().chipBaudRate() == 3'000'000; })
+        .step([&] { benchWindow.setTerminalRate(3'000'000); },
+              [&] { return benchWindow.board().chipBaudRate() == 3'000'000; })
         .step([&] { bench.runDiskPaths(); })
         .step([&] { QTest::mouseClick(form.RadioButton4, Qt::LeftButton); },
               [&] { return form.Label12->text() == QLatin1String("ACK"); })
