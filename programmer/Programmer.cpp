@@ -81,6 +81,10 @@ void Programmer::RunProgramming() {
         if (openChannels()) {
             if (setUpBootLink()) {
                 programChip();
+            } else if (flags.ProgrammingStop) {
+                // The closing closed the channels under the boot protocol.
+                ProgrammerLog(QStringLiteral(
+                    "ERROR : the window was closed before Tarvik was in step: nothing was sent"));
             } else {
                 ProgrammerLog(QStringLiteral("ERROR : failed to Sync to Tarvik"));
             }
