@@ -166,6 +166,7 @@ class FaultMatrixTest : public QObject {
     QTimer stopper;
     std::uint64_t trafficAtArming = 0;
     std::uint64_t strikeAfter = 0;
+    bool firstWait = false;
     std::int64_t struckAtMs = -1;
     std::int64_t endedAtMs = -1;
     QStringList controlsBefore;
@@ -256,7 +257,7 @@ void FaultMatrixTest::watchForStrike(std::uint64_t afterBytes) {
         return;
     }
     trafficAtArming = traffic();
-    strikeAfter = afterBytes;
+    strikeAfter = firstWait ? 1 : afterBytes;
     striker.start();
 }
 
@@ -426,15 +427,19 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
     QTest::addColumn<int>("faultColumn");
     // What the path's pane says; empty: no line of it starts with "ERROR".
     QTest::addColumn<QString>("says");
+    // The fault strikes at the path's first wait for the chip (after its first
+    // byte) instead of part of the way through.
+    QTest::addColumn<bool>("atFirstWait");
     struct Cell {
         Fault fault;
         const char* says;
+        bool atFirstWait = false;
     };
     struct Row {
-        const char* path;
-        std::vector<Path> paths;
+        std::vector<std::pair<const char*, Path>> paths;
         std::vector<Cell> cells;
     };
+    const char* const syncFailed = "ERROR : failed to Sync to Tarvik";
     const char* const noAnswerForBlock = "ERROR : no answer from Tarvik for block at 0x";
     const char* const loopEnded =
         "ERROR : the board stopped answering: the connection has ended, press Close";
@@ -443,33 +448,35 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
     // A silent chip or a garbled wire give a terminal nothing to go by: it
     // shows what comes, and Close ends it.
     const std::vector<Row> rows{
-        {"programmer",
-         {Path::Programmer},
+        {{{"programmer", Path::Programmer}},
          {{Fault::Unplugged, noAnswerForBlock},
           {Fault::ChipSilent, noAnswerForBlock},
           {Fault::ShortWrite, noAnswerForBlock},
           {Fault::RefusedBlock, "ERROR : Tarvik refused block at 0x0000 (answer 0x05)"},
           {Fault::WindowClosed,
            "ERROR : the window was closed: programming stopped before the block at 0x"},
-          {Fault::WrongRate, "ERROR : failed to Sync to Tarvik"}}},
-        {"terminal open",
-         {Path::TerminalOpen},
+          {Fault::WrongRate, syncFailed},
+          {Fault::Unplugged, syncFailed, true},
+          {Fault::ChipSilent, syncFailed, true},
+          {Fault::WindowClosed,
+           "ERROR : the window was closed before Tarvik was in step: nothing was sent", true}}},
+        {{{"terminal open", Path::TerminalOpen}},
          {{Fault::Unplugged, "ERROR : failed to open Tarvik Eval Board A"},
           {Fault::ChipSilent, ""},
           {Fault::WrongRate, ""}}},
-        {"terminal receive",
-         {Path::TerminalReceive},
-         {{Fault::Unplugged, loopEnded}, {Fault::WindowClosed, ""}}},
-        {"set",
-         {Path::Set},
+        {{{"terminal receive", Path::TerminalReceive}},
+         {{Fault::Unplugged, loopEnded},
+          {Fault::ChipSilent, ""},
+          {Fault::WindowClosed, ""},
+          {Fault::WrongRate, ""}}},
+        {{{"set", Path::Set}},
          {{Fault::Unplugged, loopEnded},
           {Fault::ChipSilent, ""},
           {Fault::ShortWrite,
            "ERROR : the board took only 0 of the 8 bytes of the SBD line: the link stays at "
            "9600 baud"},
           {Fault::WrongRate, ""}}},
-        {"send",
-         {Path::SendWhole, Path::SendBlocks},
+        {{{"send whole", Path::SendWhole}, {"send blocks", Path::SendBlocks}},
          {{Fault::Unplugged, sendStopped},
           {Fault::ChipSilent,
            "ERROR : no answer from Tarvik to WRF: ROUND.BIN on Tarvik's disk may be incomplete"},
@@ -484,9 +491,18 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
            "ERROR : the transfer was cancelled: ROUND.BIN on Tarvik's disk is incomplete"},
           {Fault::WrongRate,
            "ERROR : no answer from Tarvik to OPW ROUND.BIN: nothing was "
-           "written to Tarvik's disk"}}},
-        {"receive",
-         {Path::ReceiveRd, Path::ReceiveRdfWhole, Path::ReceiveRdfBlocks},
+           "written to Tarvik's disk"},
+          {Fault::Unplugged,
+           "ERROR : the link failed during OPW ROUND.BIN: nothing was written to Tarvik's disk",
+           true},
+          {Fault::ChipSilent,
+           "ERROR : no answer from Tarvik to OPW ROUND.BIN: nothing was written to Tarvik's disk",
+           true},
+          {Fault::WindowClosed,
+           "ERROR : the transfer was cancelled: nothing was written to Tarvik's disk", true}}},
+        {{{"receive RD", Path::ReceiveRd},
+          {"receive RDF whole", Path::ReceiveRdfWhole},
+          {"receive RDF blocks", Path::ReceiveRdfBlocks}},
          {{Fault::Unplugged, "ERROR : the link failed during LOG.TXT: nothing was saved to "},
           {Fault::ChipSilent, "ERROR : Tarvik stopped sending after "},
           // The D of DIR is lost.
@@ -499,22 +515,25 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
           {Fault::WindowClosed, "ERROR : the transfer was cancelled: nothing was saved to "},
           {Fault::WrongRate,
            "ERROR : no answer from Tarvik to DIR LOG.TXT: nothing was "
-           "saved to "}}},
+           "saved to "},
+          {Fault::Unplugged, "ERROR : the link failed during DIR LOG.TXT: nothing was saved to ",
+           true},
+          {Fault::ChipSilent, "ERROR : no answer from Tarvik to DIR LOG.TXT: nothing was saved to ",
+           true},
+          {Fault::WindowClosed, "ERROR : the transfer was cancelled: nothing was saved to ",
+           true}}},
         // Raw data has no answer to miss: a silent or garbling chip is no
         // fault of a slave send, and a slave receive keeps what came.
-        {"slave send",
-         {Path::SlaveSend},
+        {{{"slave send", Path::SlaveSend}},
          {{Fault::Unplugged, "ERROR : Tarvik stopped taking data after 4096 of 10000 bytes"},
           {Fault::ShortWrite, "ERROR : Tarvik stopped taking data after 4096 of 10000 bytes"},
           {Fault::WindowClosed, "ERROR : the send was cancelled after 4096 of 10000 bytes"}}},
-        {"slave receive",
-         {Path::SlaveReceive},
+        {{{"slave receive", Path::SlaveReceive}},
          {{Fault::Unplugged, "ERROR : the link failed: nothing was saved to "},
           {Fault::UnwritableFile, "(File too large): nothing was saved to "},
           {Fault::WindowClosed,
            "ERROR : the receive ended with the channel closed: nothing was saved to "}}},
-        {"spy",
-         {Path::Spy},
+        {{{"spy", Path::Spy}},
          {{Fault::Unplugged, "ERROR : the board stopped answering: capture ended"},
           {Fault::WindowClosed, ""},
           {Fault::WrongRate, ""}}},
@@ -523,14 +542,12 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
                                       "refused block",   "no disk",       "disk full",
                                       "unwritable file", "window closed", "wrong rate"};
     for (const Row& row : rows) {
-        for (std::size_t p = 0; p < row.paths.size(); ++p) {
+        for (const auto& [pathName, rowPath] : row.paths) {
             for (const Cell& cell : row.cells) {
-                const QByteArray name =
-                    QByteArray(row.path) +
-                    (row.paths.size() > 1 ? " " + QByteArray::number(p + 1) : QByteArray()) + ", " +
-                    faultNames[int(cell.fault)];
-                QTest::newRow(name.constData())
-                    << int(row.paths[p]) << int(cell.fault) << QString::fromUtf8(cell.says);
+                const QByteArray name = QByteArray(pathName) + ", " + faultNames[int(cell.fault)] +
+                                        (cell.atFirstWait ? " at the first wait" : "");
+                QTest::newRow(name.constData()) << int(rowPath) << int(cell.fault)
+                                                << QString::fromUtf8(cell.says) << cell.atFirstWait;
             }
         }
     }
@@ -540,6 +557,8 @@ void FaultMatrixTest::everyFaultEndsCleanly() {
     QFETCH(int, pathColumn);
     QFETCH(int, faultColumn);
     QFETCH(QString, says);
+    QFETCH(bool, atFirstWait);
+    firstWait = atFirstWait;
     path = static_cast<Path>(pathColumn);
     fault = static_cast<Fault>(faultColumn);
     QObject::connect(&striker, &QTimer::timeout, [this] {
