@@ -318,7 +318,7 @@ void FaultMatrixTest::runTerminal() {
     if (path == Path::TerminalOpen) {
         watchForStrike(0);
         const std::int64_t start = fixture->clock.milliseconds();
-        session.waitFor([&] { return fixture->clock.milliseconds() > start + 3000; });
+        session.waitFor([&, start] { return fixture->clock.milliseconds() > start + 3000; });
     } else {
         session.waitFor([&] { return f.Memo2->toPlainText().contains(Prompt); });
         runInsideTerminal(session);
