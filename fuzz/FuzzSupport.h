@@ -17,7 +17,8 @@
 [[noreturn]] void fuzzCheckFailed(const char* condition, const char* file, int line);
 
 // The one QApplication of a target, on the offscreen platform: made once,
-// from the target's LLVMFuzzerInitialize.
+// from the target's LLVMFuzzerInitialize. It also turns libFuzzer's leak
+// check after each input off (the reason is in FuzzSupport.cpp).
 void makeOffscreenApplication(int* argc, char*** argv);
 
 // The fuzz entry points, as libFuzzer and the corpus replay call them.

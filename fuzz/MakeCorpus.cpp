@@ -122,13 +122,16 @@ void spyConversation(Corpus& corpus) {
     }
     corpus.write("command_decoder", "conversation", commands);
     corpus.write("answer_decoder", "conversation", answers);
-    corpus.write("monitor", "spy_conversation", Bytes{0} + commands);
+    // The monitor's own input starts with its disk flag, not the options.
+    corpus.write("monitor", "spy_conversation",
+                 Bytes{0} + Bytes(commands.begin() + 1, commands.end()));
 }
 
 void dirAnswers(Corpus& corpus) {
-    const char* names[] = {"README.TXT", "DATA.BIN",         "LOG.TXT",          "EDGE.BIN",
-                           "EMPTY.TXT",  "DOCS\\NOTES.TXT",  "DOCS",             "NOSUCH.TXT",
-                           "log.txt",    "ABCDEFGHIJKL.BIN", "ABCDEFGHIJKLM.BIN"};
+    const char* names[] = {
+        "README.TXT",       "DATA.BIN", "LOG.TXT",    "EDGE.BIN", "EMPTY.TXT",
+        "DOCS\\NOTES.TXT",  "DOCS",     "NOSUCH.TXT", "log.txt",  "ABCDEFGHIJKL.BIN",
+        "ABCDEFGHIJKLM.BIN"};
     std::size_t index = 0;
     for (const char* name : names) {
         Monitor monitor;
@@ -140,7 +143,8 @@ void dirAnswers(Corpus& corpus) {
     corpus.write("dir_answer", "dir_ascii_size", ascii.answer(bytes("DIR LOG.TXT\r")));
     Monitor shortSet;
     shortSet.answer(bytes("SCS\r"));
-    corpus.write("dir_answer", "dir_short_set", shortSet.answer(Bytes{0x01, ' '} + bytes("LOG.TXT\r")));
+    corpus.write("dir_answer", "dir_short_set",
+                 shortSet.answer(Bytes{0x01, ' '} + bytes("LOG.TXT\r")));
     corpus.write("dir_answer", "dir_short_set_failed",
                  shortSet.answer(Bytes{0x01, ' '} + bytes("NOSUCH\r")));
     Monitor noDisk(false);
@@ -150,7 +154,7 @@ void dirAnswers(Corpus& corpus) {
 void terminalAnswers(Corpus& corpus) {
     Monitor monitor(true);
     corpus.write("terminal_display", "sign_on", monitor.link.sent);
-    const char* lines[] = {"DIR\r",          "FWV\r",        "IDD\r",         "FS\r",
+    const char* lines[] = {"DIR\r",           "FWV\r",         "IDD\r",         "FS\r",
                            "RD README.TXT\r", "RD DATA.BIN\r", "DIR LOG.TXT\r", "XYZ\r",
                            "DIR DOCS\r",      "CD DOCS\r",     "DIR\r",         "CD ..\r",
                            "SCS\r",           "\x01\r",        "\x77\r",        "\x11\r"};
@@ -210,9 +214,9 @@ void keyboardSessions(Corpus& corpus) {
     write("backspace", {"ab\bc\r", "x\r\by\r", "dirr\b\b\r"});
     write("recall", {"fwv\r", "ab", std::string_view("\0", 1), "\r"});
     write("latin1", {"\xE9t\xE9\r", "\xFC\xFD\xFE\r"});
-    write("history", {"dir\r", "fwv\r", "idd\r", "fs\r", "cd docs\r", "dir\r", "cd ..\r",
-                      "dir log.txt\r", "ipa\r", "fs\r", "iph\r", "dir\r",
-                      std::string_view("\0\0\0\0\0\0\0\0\0\0\0\0", 12)});
+    write("history",
+          {"dir\r", "fwv\r", "idd\r", "fs\r", "cd docs\r", "dir\r", "cd ..\r", "dir log.txt\r",
+           "ipa\r", "fs\r", "iph\r", "dir\r", std::string_view("\0\0\0\0\0\0\0\0\0\0\0\0", 12)});
     TypedSession shortWrite;
     shortWrite.escape({0xFD, 0x02});
     shortWrite.type("dir\r");

@@ -18,6 +18,10 @@ namespace {
 std::vector<std::filesystem::path> inputsOf(int argc, char** argv) {
     std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
+        // Flags are libFuzzer's, set by a target's initialisation.
+        if (argv[i][0] == '-') {
+            continue;
+        }
         const std::filesystem::path given(argv[i]);
         if (!std::filesystem::is_directory(given)) {
             inputs.push_back(given);

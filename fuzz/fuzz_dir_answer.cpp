@@ -19,7 +19,7 @@ constexpr int FieldBytes = DirAnswer::FieldBytes;
 // The answer's fields as its shape gives them, read straight from the bytes.
 struct Shape {
     std::array<QByteArray, 3> fields;
-    int complete = 0;   // fields ended by their separator
+    int complete = 0;    // fields ended by their separator
     bool ended = false;  // the CR after the prompt line came
 };
 
@@ -28,8 +28,8 @@ Shape shapeOf(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < size && shape.complete < 3; ++i) {
         const std::uint8_t b = data[i];
         QByteArray& field = shape.fields[static_cast<std::size_t>(shape.complete)];
-        const bool ends = shape.complete == 1 ? b == CarriageReturn && field.size() >= 4
-                                              : b == Space;
+        const bool ends =
+            shape.complete == 1 ? b == CarriageReturn && field.size() >= 4 : b == Space;
         if (ends) {
             ++shape.complete;
         } else if (shape.complete == 2 && b == CarriageReturn) {

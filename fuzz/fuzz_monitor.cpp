@@ -43,7 +43,8 @@ void seedDisk(VirtualDisk& disk) {
 }
 
 bool endsWith(const std::string& text, std::string_view end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // A listing names every entry once, and each entry comes from the seeded

@@ -89,8 +89,8 @@ Expected expectedPanes(const std::uint8_t* data, std::size_t size) {
 }
 
 QString newestHexLines(const Expected& expected) {
-    const std::size_t kept = std::min<std::size_t>(expected.hexLines.size(),
-                                                   TerminalDisplay::HexPaneLineLimit);
+    const std::size_t kept =
+        std::min<std::size_t>(expected.hexLines.size(), TerminalDisplay::HexPaneLineLimit);
     QString text;
     for (std::size_t i = expected.hexLines.size() - kept; i < expected.hexLines.size(); ++i) {
         text += expected.hexLines[i];
