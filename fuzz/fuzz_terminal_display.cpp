@@ -17,7 +17,7 @@ constexpr std::uint8_t CarriageReturn = 0x0D;
 constexpr int HexLineBytes = TerminalDisplay::HexLineBytes;
 constexpr int AsciiLineBytes = TerminalDisplay::AsciiLineBytes;
 
-// Made once: each input starts it afresh and leaves the panes empty.
+// Made once: each input starts the display afresh.
 struct Rig {
     QPlainTextEdit Memo2;
     QPlainTextEdit Memo3;
@@ -25,11 +25,22 @@ struct Rig {
     TerminalDisplay display{Memo2, Memo3, clock};
 };
 
-// A pane's text as lines, each ended by the line break the pane shows.
-QString paneText(const QPlainTextEdit& pane) {
+// Clearing a pane costs more than most inputs: the panes keep the lines of
+// earlier inputs until they hold this many, and each input is checked on the
+// lines it added.
+constexpr int PaneLinesKept = 8192;
+
+// The lines a pane shows, the last block being the empty one after them.
+int paneLines(const QPlainTextEdit& pane) {
+    return pane.document()->blockCount() - 1;
+}
+
+// A pane's text from line firstLine on, each line ended by the line break the
+// pane shows.
+QString paneText(const QPlainTextEdit& pane, int firstLine) {
     QString text;
-    for (QTextBlock block = pane.document()->begin(); block.next().isValid();
-         block = block.next()) {
+    for (QTextBlock block = pane.document()->findBlockByNumber(firstLine);
+         block.isValid() && block.next().isValid(); block = block.next()) {
         text += block.text() + QLatin1Char('\n');
     }
     return text;
@@ -57,6 +68,7 @@ QString asciiLine(const std::uint8_t* bytes, std::size_t count) {
 struct Expected {
     std::vector<QString> hexLines;
     QString ascii;  // since the ASCII pane last started afresh
+    bool asciiRestarted = false;
     std::size_t hexPending = 0;
     std::size_t asciiPending = 0;
 };
@@ -69,6 +81,7 @@ Expected expectedPanes(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         if (paneLines > TerminalDisplay::AsciiPaneLineLimit) {
             expected.ascii.clear();
+            expected.asciiRestarted = true;
             paneLines = 0;
         }
         const bool cr = data[i] == CarriageReturn;
@@ -98,11 +111,14 @@ QString newestHexLines(const Expected& expected) {
     return text;
 }
 
-void checkLineBounds(const QPlainTextEdit& Memo2, const QPlainTextEdit& Memo3) {
-    for (QTextBlock b = Memo3.document()->begin(); b.isValid(); b = b.next()) {
+void checkLineBounds(const QPlainTextEdit& Memo2, const QPlainTextEdit& Memo3, int firstAsciiLine,
+                     int firstHexLine) {
+    for (QTextBlock b = Memo3.document()->findBlockByNumber(firstHexLine); b.isValid();
+         b = b.next()) {
         FUZZ_CHECK(b.text().size() <= 3 * HexLineBytes && b.text().size() % 3 == 0);
     }
-    for (QTextBlock b = Memo2.document()->begin(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = Memo2.document()->findBlockByNumber(firstAsciiLine); b.isValid();
+         b = b.next()) {
         FUZZ_CHECK(b.text().size() <= AsciiLineBytes);
     }
 }
@@ -118,6 +134,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Rig rig;
     TerminalDisplay& display = rig.display;
     display.reset();
+    if (paneLines(rig.Memo2) + paneLines(rig.Memo3) > PaneLinesKept) {
+        rig.Memo2.clear();
+        rig.Memo3.clear();
+    }
+    // The user's cursor stands at the top, so the panes do not follow the end:
+    // keeping the end in view lays out the newest line, which costs more than
+    // all the display's own work on an input.
+    rig.Memo2.moveCursor(QTextCursor::Start);
+    rig.Memo3.moveCursor(QTextCursor::Start);
+    int firstAsciiLine = paneLines(rig.Memo2);
+    const int firstHexLine = paneLines(rig.Memo3);
     for (std::size_t i = 0; i < size; ++i) {
         display.ShowTerminalByte(data[i]);
         FUZZ_CHECK(display.HexLineLength >= 0 && display.HexLineLength < HexLineBytes);
@@ -125,9 +152,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     display.flush();
     const Expected expected = expectedPanes(data, size);
-    checkLineBounds(rig.Memo2, rig.Memo3);
-    FUZZ_CHECK(paneText(rig.Memo3) == newestHexLines(expected));
-    FUZZ_CHECK(paneText(rig.Memo2) == expected.ascii);
+    if (expected.asciiRestarted) {
+        firstAsciiLine = 0;
+    }
+    checkLineBounds(rig.Memo2, rig.Memo3, firstAsciiLine, firstHexLine);
+    FUZZ_CHECK(paneText(rig.Memo3, firstHexLine) == newestHexLines(expected));
+    FUZZ_CHECK(paneText(rig.Memo2, firstAsciiLine) == expected.ascii);
     // The bytes of the lines still being built are the input's last ones.
     FUZZ_CHECK(std::size_t(display.HexLineLength) == expected.hexPending);
     FUZZ_CHECK(std::size_t(display.AsciiLineLength) == expected.asciiPending);
@@ -137,7 +167,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < expected.asciiPending; ++i) {
         FUZZ_CHECK(display.AsciiLine[i] == data[size - expected.asciiPending + i]);
     }
-    rig.Memo2.clear();
-    rig.Memo3.clear();
     return 0;
 }
