@@ -3,7 +3,8 @@
 # that are missing. Needs root (or sudo) the first time.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev xvfb xauth desktop-file-utils)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev xvfb xauth desktop-file-utils
+          clang-14 libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

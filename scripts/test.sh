@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless:
-# once in a normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# once in a normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer
+# built with clang, which also builds the fuzz targets; each of those then
+# fuzzes for 15 s.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -11,8 +13,12 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 echo "== normal build =="
 "$root/scripts/build.sh" "$root/build"
-ctest --test-dir "$root/build" --output-on-failure
+ctest --test-dir "$root/build" --output-on-failure --parallel 2
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
-"$root/scripts/build.sh" "$root/build-sanitize" -DTARVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-ctest --test-dir "$root/build-sanitize" --output-on-failure
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build (clang) =="
+"$root/scripts/build.sh" "$root/build-sanitize" -DTARVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_COMPILER=clang++-14
+ctest --test-dir "$root/build-sanitize" --output-on-failure --parallel 2
+
+echo "== fuzz targets =="
+"$root/scripts/fuzz.sh" "$root/build-sanitize" 15
