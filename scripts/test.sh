@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs the whole test suite headless:
 # once in a normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer
 # built with clang, which also builds the fuzz targets; each of those then
-# fuzzes for 15 s.
+# fuzzes for 15 s. The benchmark programs are built in the normal build only:
+# their figures mean nothing under the sanitizers.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -17,7 +18,7 @@ ctest --test-dir "$root/build" --output-on-failure --parallel 2
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build (clang) =="
 "$root/scripts/build.sh" "$root/build-sanitize" -DTARVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_COMPILER=clang++-14
+    -DCMAKE_CXX_COMPILER=clang++-14 -DTARVIK_BENCH_PROGRAMS=OFF
 ctest --test-dir "$root/build-sanitize" --output-on-failure --parallel 2
 
 echo "== fuzz targets =="
