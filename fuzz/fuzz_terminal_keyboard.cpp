@@ -33,13 +33,30 @@ constexpr std::uint8_t LiteralKey = 0xFC;
 constexpr std::uint8_t OpenOrClose = 0xFB;
 constexpr std::size_t StagingBytes = DeviceLink::BufferSize;
 constexpr int RecallsPressed = TerminalKeyboard::HistoryEntries + 1;
+constexpr int DisplayLinesKept = 8192;
 
-// Made once; each input leaves them empty.
+// Made once; each input leaves the recall pane empty.
 struct Panes {
     QPlainTextEdit Memo1;
     QPlainTextEdit Memo2;
     QPlainTextEdit Memo3;
 };
+
+// The display's panes keep earlier inputs' lines up to a bound (clearing them
+// at every input would cost more than the input; never clearing them grew
+// the target's memory by 3 MB every thousand inputs). The user's cursor
+// stands at the top of each pane, so no pane follows its end: laying out the
+// newest line at every recall or display line costs more than the keys.
+void readyPanes(Panes& panes) {
+    if (panes.Memo2.document()->blockCount() + panes.Memo3.document()->blockCount() >
+        DisplayLinesKept) {
+        panes.Memo2.clear();
+        panes.Memo3.clear();
+    }
+    for (QPlainTextEdit* pane : {&panes.Memo1, &panes.Memo2, &panes.Memo3}) {
+        pane->moveCursor(QTextCursor::Start);
+    }
+}
 
 // What channel A must have staged and carried, key by key.
 struct Model {
@@ -144,6 +161,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Panes panes;
+    readyPanes(panes);
     Rig rig(panes);
     Model model;
     for (std::size_t i = 0; i < size; ++i) {
