@@ -13,7 +13,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 #include <csignal>
 #include <memory>
 

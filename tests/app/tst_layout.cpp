@@ -5,7 +5,7 @@
 // another, and the Terminal Mode side panel shows all its tabs at once.
 #include <QLabel>
 #include <QToolButton>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "DriverRegistry.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryFile>
-#include <QtTest>
+#include <QTest>
 #include <functional>
 #include <memory>
 

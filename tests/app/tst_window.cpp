@@ -1,7 +1,7 @@
 // The main window against a scripted driver backend: start-up state, the port
 // chooser and the control groups, the status indicators, the page-show
 // notices, closing, and the file-dialog filters.
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "DeviceLink.h"

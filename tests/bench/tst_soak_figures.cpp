@@ -2,7 +2,7 @@
 // given to the chip in parts, the memory series and its growth once the panes
 // are full, and when a pane counts as having reached its line limit.
 #include <QPlainTextEdit>
-#include <QtTest>
+#include <QTest>
 
 #include "MemorySeries.h"
 #include "PaneLimit.h"

@@ -1,6 +1,6 @@
 // The three control-line patterns on channel B against the scripted backend:
 // the exact calls and bytes, in order, and what a failing call leaves behind.
-#include <QtTest>
+#include <QTest>
 #include <functional>
 #include <memory>
 

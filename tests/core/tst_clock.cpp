@@ -1,6 +1,6 @@
 // Elapsed time from time-of-day readings, and the test clock the rest of the
 // suite relies on to run time-outs without waiting.
-#include <QtTest>
+#include <QTest>
 
 #include "Clock.h"
 #include "SelfAdvancingClock.h"

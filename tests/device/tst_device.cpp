@@ -1,6 +1,6 @@
 // The device link against a scripted driver backend: status texts, staged
 // writes and short writes, channel closing, listing and opening by description.
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "DeviceLink.h"

@@ -1,7 +1,7 @@
 // The boot link pieces that the simulated board cannot make fail on demand:
 // each set-up call's failure, the speed change's pause, and the bounds of
 // every wait for the chip, against the scripted backend.
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "BootLink.h"

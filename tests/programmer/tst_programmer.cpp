@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "DeviceLink.h"
 #include "EvalBoard.h"

@@ -6,7 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <QtTest>
+#include <QTest>
 #include <thread>
 
 #include "SerialBackend.h"

@@ -1,7 +1,7 @@
 // The serial ports as the port chooser sees them: facts read from a sysfs
 // tree, a bridge's interfaces paired into one board, names that stay apart
 // and fit 49 characters, and the backend's listing with given paths.
-#include <QtTest>
+#include <QTest>
 
 #include "PortPairing.h"
 #include "SerialBackend.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 #include <string>
 

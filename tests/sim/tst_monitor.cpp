@@ -1,7 +1,7 @@
 // The simulated chip's monitor firmware and its disk, driven byte by byte as
 // the chip's serial input would drive them: what it answers, what it leaves
 // on the disk and when it moves the link's baud rate.
-#include <QtTest>
+#include <QTest>
 
 #include <utility>
 #include <vector>

@@ -1,7 +1,7 @@
 // The simulated evaluation board through the driver calls alone: listing and
 // opening, the control-line patterns, the boot loader's flash, the wire's
 // timing and baud mismatches, flow control, data mode and the board's faults.
-#include <QtTest>
+#include <QTest>
 
 #include "DeviceLink.h"
 #include "ScriptedDialogs.h"

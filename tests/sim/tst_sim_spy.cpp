@@ -2,7 +2,7 @@
 // each channel hears, at which rate it reads correctly, both directions at
 // once, the link's rate changes, the restart at open, the step later rounds
 // start from, what the link carried, and the default conversation.
-#include <QtTest>
+#include <QTest>
 
 #include "SimRig.h"
 #include "Wire.h"

@@ -7,7 +7,7 @@
 #include <signal.h>
 
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "SlaveLine.h"

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTextBlock>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "AnswerDecoder.h"

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "DeviceLink.h"

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 #include <functional>
 #include <vector>
 

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "PaneWriter.h"

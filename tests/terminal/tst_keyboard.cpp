@@ -3,7 +3,7 @@
 // line history and its recall into the Programmer Mode pane.
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QtTest>
+#include <QTest>
 #include <functional>
 #include <memory>
 

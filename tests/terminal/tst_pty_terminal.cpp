@@ -11,7 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 #include <memory>
 
 #include "DriverRegistry.h"

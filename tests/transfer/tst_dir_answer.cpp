@@ -1,6 +1,6 @@
 // The answer to "DIR name" read byte by byte: which bytes belong to it, the
 // name and size it gives, and the answers a copy must not go on with.
-#include <QtTest>
+#include <QTest>
 
 #include "DirAnswer.h"
 #include "TestLink.h"
