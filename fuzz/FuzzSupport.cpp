@@ -41,6 +41,10 @@ void makeOffscreenApplication(int* argc, char*** argv) {
     static const auto application = std::make_unique<QApplication>(argumentCount, *argv);
 }
 
+void deliverPostedEvents() {
+    QCoreApplication::sendPostedEvents();
+}
+
 // The font configuration library keeps its caches where the leak checker
 // cannot see them, and fills them the first time a pane lays out text, in
 // whichever input does that first.

@@ -167,5 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < expected.asciiPending; ++i) {
         FUZZ_CHECK(display.AsciiLine[i] == data[size - expected.asciiPending + i]);
     }
+    deliverPostedEvents();
     return 0;
 }

@@ -95,16 +95,22 @@ struct Model {
 };
 
 // The link is made once, as its buffers are large; each input opens
-// channel A afresh on a fresh scripted backend, with nothing staged.
-DeviceLink& sharedLink() {
+// channel A afresh on a fresh scripted backend, with nothing staged and no
+// dialog on record (a short write's report is kept by the dialogs).
+ScriptedDialogs& sharedDialogs() {
     static ScriptedDialogs dialogs;
-    static DeviceLink link(dialogs);
+    return dialogs;
+}
+
+DeviceLink& sharedLink() {
+    static DeviceLink link(sharedDialogs());
     return link;
 }
 
 struct Rig {
     explicit Rig(Panes& panes)
         : display(panes.Memo2, panes.Memo3, clock), keyboard(link, display, panes.Memo1) {
+        sharedDialogs().clear();
         link.DropStagedA();
         FUZZ_CHECK(openChannelAByHand(link, QStringLiteral("X A")));
     }
@@ -184,5 +190,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (model.recalls > 0) {
         panes.Memo1.clear();
     }
+    deliverPostedEvents();
     return 0;
 }
