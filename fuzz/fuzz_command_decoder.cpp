@@ -154,5 +154,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkFollowedControls(rig);
     completeOpenLine(rig);
     rig.panes.clear();
+    deliverPostedEvents();
     return 0;
 }
