@@ -110,6 +110,7 @@ DeviceLink& sharedLink() {
 struct Rig {
     explicit Rig(Panes& panes)
         : display(panes.Memo2, panes.Memo3, clock), keyboard(link, display, panes.Memo1) {
+        backend->stopLoggingCalls();
         sharedDialogs().clear();
         link.DropStagedA();
         FUZZ_CHECK(openChannelAByHand(link, QStringLiteral("X A")));
