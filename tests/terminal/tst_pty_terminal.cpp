@@ -144,10 +144,10 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
     session.run();
     QVERIFY(session.completed());
 
-    QFile received(back);
-    QVERIFY(received.open(QIODevice::ReadOnly));
-    QCOMPARE(received.readAll(), original);
     QVERIFY2(!ascii().contains(QLatin1String("ERROR")), qPrintable(ascii()));
+    QFile received(back);
+    QVERIFY2(received.open(QIODevice::ReadOnly), qPrintable(ascii()));
+    QCOMPARE(received.readAll(), original);
     QVERIFY2(dialogs.errors.isEmpty(), qPrintable(dialogs.errors.join('\n')));
     QVERIFY(ascii().contains(QStringLiteral("Device ") + ptyPath + QStringLiteral(" Closed")));
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
