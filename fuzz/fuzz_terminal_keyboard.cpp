@@ -43,8 +43,8 @@ struct Panes {
 };
 
 // The display's panes keep earlier inputs' lines up to a bound (clearing them
-// at every input would cost more than the input; never clearing them grew
-// the target's memory by 3 MB every thousand inputs). The user's cursor
+// at every input would cost more than the input; never clearing them made
+// the target's memory grow without end). The user's cursor
 // stands at the top of each pane, so no pane follows its end: laying out the
 // newest line at every recall or display line costs more than the keys.
 void readyPanes(Panes& panes) {
