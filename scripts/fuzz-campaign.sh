@@ -48,6 +48,10 @@ while [ "$total" -lt "$goal" ]; do
         -artifact_prefix="$work/$target-" "${extra[@]}" "$corpus" >"$log" 2>&1 || status=$?
     count="$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)"
     seconds=$(($(date +%s) - started))
+    # A run that ends without its count would otherwise repeat for ever.
+    if [ "$status" -eq 0 ] && [ "$count" -eq 0 ]; then
+        status=1
+    fi
     if [ "$status" -ne 0 ]; then
         echo "$target failed $count ${seconds}s $(date -u +%FT%TZ)" >>"$summary"
         cp "$log" "$work/$target-failed-$(date +%s).log"
