@@ -6,6 +6,7 @@
 #include "Form1Ui.h"
 #include "SlaveFileIo.h"
 #include "TForm1.h"
+#include "TerminalConnection.h"
 #include "TransferChannel.h"
 
 void TForm1::connectTransferHandlers() {
@@ -16,7 +17,8 @@ void TForm1::connectTransferHandlers() {
         TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
                          windowClock, terminalControls},
         DiskTransferControls{*f.Button5, *f.Button8, *f.Button9, *f.CheckBox1, *f.CheckBox2,
-                             *f.Edit2, *f.Edit3});
+                             *f.Edit2, *f.Edit3, *f.RadioButton4},
+        [this] { return terminalConnection->restartMonitor(); });
     slaveFileIo = std::make_unique<SlaveFileIo>(
         TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
                          windowClock, terminalControls},

@@ -91,8 +91,8 @@ std::uint32_t DeviceLink::readInto(std::array<std::uint8_t, BufferSize>& buffer,
     // for the caller's next pass.
     const std::uint32_t asked = std::min(count, BufferSize);
     std::uint32_t bytesRead = 0;
-    const DriverStatus status = HX_Read(CurrentHandle, buffer.data(), asked, &bytesRead);
-    ReportDriverStatus(QStringLiteral("HX_Read"), status);
+    lastReadStatus = HX_Read(CurrentHandle, buffer.data(), asked, &bytesRead);
+    ReportDriverStatus(QStringLiteral("HX_Read"), lastReadStatus);
     return std::min(bytesRead, asked);
 }
 

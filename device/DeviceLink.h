@@ -74,6 +74,8 @@ class DeviceLink {
     // --- Reads: at most BufferSize bytes a call; the rest stays queued ---
     std::uint32_t ReadToBufferA(std::uint32_t count);
     std::uint32_t ReadToBufferB(std::uint32_t count);
+    // The status of the last read; a failed read has shown its dialog.
+    DriverStatus LastReadStatus() const { return lastReadStatus; }
 
     // --- Staged writes ---
     void PutByteA(std::uint8_t b);
@@ -116,6 +118,7 @@ class DeviceLink {
     bool countDevices(std::uint32_t& count);
 
     Dialogs& dialogs;
+    DriverStatus lastReadStatus = hx::Ok;
 };
 
 // Two upper-case hexadecimal digits, high nibble first.

@@ -49,23 +49,23 @@ QByteArray bytesOf(const std::array<std::uint8_t, FieldBytes>& field) {
     return QByteArray(reinterpret_cast<const char*>(field.data()), FieldBytes);
 }
 
+// The verdict for the answer's own name, and for a name it does not give.
 void checkVerdict(const DirAnswerParser& parser, const Shape& shape) {
     using Verdict = DirAnswerParser::Verdict;
     const QByteArray& name = shape.fields[0];
     const QByteArray& size = shape.fields[1];
     const QByteArray firstLine = shape.complete == 0 ? name : name + ' ' + size;
     FUZZ_CHECK(parser.firstLine() == firstLine);
-    const Verdict verdict = parser.verdict();
-    if (IsMonitorErrorLine(firstLine)) {
-        FUZZ_CHECK(verdict == Verdict::ErrorAnswer);
-        return;
-    }
-    const bool tooLong = name.size() > FieldBytes || size.size() > FieldBytes;
-    FUZZ_CHECK((verdict == Verdict::FieldTooLong) == tooLong);
+    const QByteArray asked = parser.fileName().toLower();
+    const Verdict verdict = parser.verdict(asked);
+    const Verdict otherName = parser.verdict(asked + "~");
     if (verdict != Verdict::FileEntry) {
+        FUZZ_CHECK(otherName == verdict);
         return;
     }
-    FUZZ_CHECK(shape.complete >= 2 && size.size() == 4 && !name.isEmpty());
+    FUZZ_CHECK(otherName == Verdict::OtherFile);
+    FUZZ_CHECK(shape.complete == 2 && size.size() == 4 && !name.isEmpty());
+    FUZZ_CHECK(name.size() <= FieldBytes && IsMonitorPrompt(shape.fields[2]));
     const auto sizeByte = [&size](int i) { return std::uint32_t{std::uint8_t(size[i])}; };
     FUZZ_CHECK(parser.fileSize() ==
                (sizeByte(0) | sizeByte(1) << 8 | sizeByte(2) << 16 | sizeByte(3) << 24));

@@ -240,6 +240,22 @@ void TerminalConnection::runChip() {
     driveChipLines([this] { lines.RunChip(); });
 }
 
+bool TerminalConnection::restartMonitor() {
+    bool restarted = false;
+    driveChipLines([&] {
+        lines.HoldChipInReset();
+        lines.RunChip();
+        restarted = true;
+    });
+    if (!restarted) {
+        return false;
+    }
+    controls.ComboBox2.setEditText(QString::number(MonitorStartBaudRate));
+    SetupTerminalPort(MonitorStartBaudRate);
+    services.refreshStatus();
+    return true;
+}
+
 // Board control works whether or not the connection is open: channel B is
 // opened for the pattern and closed again at once, leaving channel A current
 // for the receive loop.

@@ -45,6 +45,9 @@ struct TerminalControls {
 // window's connection, exactly when the selection changes.
 class TerminalConnection {
   public:
+    // The rate the monitor starts at, after power-up and after every reset.
+    static constexpr std::uint32_t MonitorStartBaudRate = 9600;
+
     struct Services {
         DeviceLink& link;
         ModeFlags& flags;
@@ -63,6 +66,10 @@ class TerminalConnection {
     void set();
     void resetChip();
     void runChip();
+    // Resets and runs the chip, and the bridge follows it to its start rate:
+    // the one way back to a monitor stuck in a command (the rest of a WRF's
+    // data it still waits for). False when there is no board control.
+    bool restartMonitor();
     void suspend();
     void resume();
     void commandMode();

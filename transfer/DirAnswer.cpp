@@ -17,11 +17,22 @@ void DirAnswerParser::start() {
     position = 0;
     done = false;
     overflow = false;
-    sizeMisshapen = false;
+    shapeBroken = false;
     firstLineText.clear();
+    tailLine.clear();
+    rawLine.clear();
+    firstRawLine.clear();
 }
 
 bool DirAnswerParser::feed(std::uint8_t b) {
+    const bool belongs = feedField(b);
+    if (belongs) {
+        collectRawLine(b);
+    }
+    return belongs;
+}
+
+bool DirAnswerParser::feedField(std::uint8_t b) {
     switch (answer.DirFieldCount) {
         case NameField:
             if (b == Space) {
@@ -30,6 +41,10 @@ bool DirAnswerParser::feed(std::uint8_t b) {
             } else if (b != CarriageReturn) {
                 firstLineText.append(static_cast<char>(b));
                 store(answer.DirName, b);
+            } else if (position > 0) {
+                // Only carriage returns before the name are the answer's
+                // own; one after it ends a line that had no size.
+                shapeBroken = true;
             }
             return true;
         case SizeField:
@@ -44,13 +59,18 @@ bool DirAnswerParser::feed(std::uint8_t b) {
             return true;
         case TailField:
             if (b == Space) {
+                shapeBroken = true;
                 nextField();
             } else if (b == CarriageReturn) {
                 done = true;
             } else {
-                // The prompt line is not used; a long one is no fault.
+                // Only a prompt line is good here; a long line is reported,
+                // not stored past the field.
                 if (position < DirAnswer::FieldBytes) {
                     answer.DirTail[static_cast<std::size_t>(position)] = b;
+                }
+                if (tailLine.size() < AnswerLines::LongestLine) {
+                    tailLine.append(static_cast<char>(b));
                 }
                 ++position;
             }
@@ -72,7 +92,7 @@ void DirAnswerParser::store(std::array<std::uint8_t, DirAnswer::FieldBytes>& fie
 
 void DirAnswerParser::nextField() {
     if (answer.DirFieldCount == SizeField && position != SizeBytes) {
-        sizeMisshapen = true;
+        shapeBroken = true;
     }
     ++answer.DirFieldCount;
     position = 0;
@@ -84,17 +104,45 @@ void DirAnswerParser::finish() {
     }
 }
 
-DirAnswerParser::Verdict DirAnswerParser::verdict() const {
-    if (IsMonitorErrorLine(firstLineText)) {
-        return Verdict::ErrorAnswer;
+void DirAnswerParser::collectRawLine(std::uint8_t b) {
+    if (b != CarriageReturn) {
+        if (rawLine.size() < AnswerLines::LongestLine) {
+            rawLine.append(static_cast<char>(b));
+        }
+        return;
+    }
+    if (firstRawLine.isEmpty()) {
+        firstRawLine = rawLine;
+    }
+    rawLine.clear();
+}
+
+// A name, a space and exactly four size bytes ended by a carriage return.
+bool DirAnswerParser::entryLineShaped() const {
+    return answer.DirFieldCount >= TailField && !shapeBroken && !fileName().isEmpty();
+}
+
+DirAnswerParser::Verdict DirAnswerParser::verdict(QByteArrayView askedName) const {
+    if (!done || !entryLineShaped()) {
+        return Verdict::NotAFileEntry;
     }
     if (overflow) {
         return Verdict::FieldTooLong;
     }
-    if (sizeMisshapen || fileName().isEmpty()) {
+    if (!IsMonitorPrompt(tailLine)) {
         return Verdict::NotAFileEntry;
     }
+    if (QByteArrayView(fileName()).compare(askedName, Qt::CaseInsensitive) != 0) {
+        return Verdict::OtherFile;
+    }
     return Verdict::FileEntry;
+}
+
+QByteArray DirAnswerParser::reportLine(QByteArrayView askedName) const {
+    if (entryLineShaped()) {
+        return verdict(askedName) == Verdict::OtherFile ? firstLineText : tailLine;
+    }
+    return firstRawLine.isEmpty() ? rawLine : firstRawLine;
 }
 
 std::uint32_t DirAnswerParser::fileSize() const {

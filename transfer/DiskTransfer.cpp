@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSaveFile>
 #include <limits>
 
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DiskFileName.h"
+#include "HxDriver.h"
 #include "ModeFlags.h"
 #include "MonitorAnswerText.h"
 #include "TerminalDisplay.h"
@@ -26,19 +28,37 @@ QByteArray onTheWire(const QString& name) {
     return name.toLatin1();
 }
 
-TransferChannel::DataSink writingTo(QSaveFile& file) {
-    return [&file](const std::uint8_t* bytes, std::uint32_t count) {
-        return file.write(reinterpret_cast<const char*>(bytes), count) == qint64{count};
-    };
+// Enough of the data's end to hold an answer line and a prompt line.
+constexpr qsizetype DataTailBytes = 2 * AnswerLines::LongestLine + 8;
+
+// The bytes after the last carriage return.
+QByteArray lastLineOf(const QByteArray& bytes) {
+    return bytes.sliced(bytes.lastIndexOf('\r') + 1).right(AnswerLines::LongestLine);
 }
 
 }  // namespace
 
-DiskTransfer::DiskTransfer(Services services, DiskTransferControls controls)
-    : services(std::move(services)), controls(controls) {}
+DiskTransfer::DiskTransfer(Services services, DiskTransferControls controls,
+                           MonitorRestart restartMonitor)
+    : services(std::move(services)),
+      controls(controls),
+      restartMonitor(std::move(restartMonitor)) {}
 
 void DiskTransfer::log(const QString& text) {
     services.display.TerminalLog(text);
+}
+
+// In Data Mode the chip echoes every byte and reads no command: the copy's
+// commands would go into its data memory, and their echo would read as an
+// answer.
+bool DiskTransfer::commandModeChosen() {
+    if (!controls.RadioButton4.isChecked()) {
+        return true;
+    }
+    log(
+        QStringLiteral("ERROR : disk transfers need Command Mode: in Data Mode Tarvik takes "
+                       "every byte as data and answers no command"));
+    return false;
 }
 
 void DiskTransfer::Button5Click() {
@@ -46,7 +66,7 @@ void DiskTransfer::Button5Click() {
         services.channel.requestCancel();
         return;
     }
-    if (!writeBlock()) {
+    if (!commandModeChosen() || !writeBlock()) {
         return;
     }
     const QString path = services.dialogs.openFileName(SendFilter);
@@ -72,7 +92,7 @@ void DiskTransfer::receive(ReadMethod method) {
         services.channel.requestCancel();
         return;
     }
-    if (method == ReadMethod::Rdf && !readBlock()) {
+    if (!commandModeChosen() || (method == ReadMethod::Rdf && !readBlock())) {
         return;
     }
     const QString path = services.dialogs.saveFileName(QString());
@@ -158,14 +178,11 @@ void DiskTransfer::SendFileToDisk(const QString& path) {
     if (!sent) {
         return;
     }
-    // Each WRF is answered after its data; with blocks the answers have
-    // piled up meanwhile, one prompt for each. The bridge may still hold the
-    // last write's bytes when the wait begins.
-    AnswerLines written;
-    const std::uint64_t inBridge = TransferChannel::TransferBufferSize;
-    const TransferEnd end = wholeFile ? channel.AwaitAnswerLine(written, inBridge)
-                                      : channel.awaitPrompts(blocks, written, inBridge);
-    finishSend(diskName, end, written);
+    // Each WRF is answered with the prompt after its data; with blocks the
+    // answers have piled up meanwhile, one for each, and the first that is
+    // not the prompt ends the wait.
+    AnswerLines written(blocks);
+    finishSend(diskName, channel.AwaitAnswerLine(written), written);
 }
 
 void DiskTransfer::finishSend(const QByteArray& diskName, TransferEnd end,
@@ -229,6 +246,7 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
             .arg(size);
     const auto stop = [&](const QString& why) {
         log(QStringLiteral("ERROR : ") + why + QStringLiteral(": ") + incomplete);
+        bringMonitorBack();
         return false;
     };
     const QString cancelled = QStringLiteral("the transfer was cancelled");
@@ -255,6 +273,28 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
     }
 }
 
+// A WRF whose data stopped short leaves the monitor counting them: it would
+// take every later command line as file data. Resetting the chip ends that;
+// it starts again at its start rate, and the link follows it there. Nothing
+// is done while the terminal is closing, nor for a board that has gone.
+void DiskTransfer::bringMonitorBack() {
+    DeviceLink& link = services.link;
+    std::uint32_t waiting = 0;
+    if (services.flags.TerminalStop || !link.ChannelAOpen ||
+        HX_GetQueueStatus(link.HandleA, &waiting) != hx::Ok) {
+        return;
+    }
+    if (restartMonitor && restartMonitor()) {
+        log(QStringLiteral("Tarvik was reset so that its monitor takes commands again: it runs "
+                           "at its start rate, and the link follows it at %1 baud")
+                .arg(link.BaudRate));
+        return;
+    }
+    log(
+        QStringLiteral("ERROR : Tarvik's monitor still takes what it receives as file data until "
+                       "the WRF's count is complete: power the board off and on to end it"));
+}
+
 // --- From the disk ---
 
 void DiskTransfer::ReceiveFileWithRd(const QString& path) {
@@ -263,17 +303,15 @@ void DiskTransfer::ReceiveFileWithRd(const QString& path) {
     if (!size) {
         return;
     }
-    TransferChannel& channel = services.channel;
-    channel.sendCommandLine("RD", dirParser.fileName());
-    const TransferEnd end = channel.receiveData(*size, writingTo(file));
-    awaitTrailingPrompt(end);
     const QString lost = QStringLiteral("nothing was saved to ") + path;
-    if (end != TransferEnd::Done) {
-        log(QStringLiteral("ERROR : ") + dataReason(end, file, *size, 0) + QStringLiteral(": ") +
-            lost);
-        return;
+    // The name as the chip answered it, which may differ in case from the
+    // name asked for.
+    const QByteArray name = dirParser.fileName();
+    services.channel.sendCommandLine("RD", name);
+    if (receiveData(QStringLiteral("RD ") + QString::fromLatin1(name), *size, file, 0, *size,
+                    lost)) {
+        putInPlace(file, lost);
     }
-    putInPlace(file, lost);
 }
 
 void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
@@ -289,10 +327,11 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
     }
     TransferChannel& channel = services.channel;
     const QString lost = QStringLiteral("nothing was saved to ") + path;
-    channel.sendCommandLine("OPR", dirParser.fileName());
+    const QByteArray name = dirParser.fileName();
+    channel.sendCommandLine("OPR", name);
     AnswerLines opened;
-    if (!answeredWell(channel.AwaitAnswerLine(opened), opened, QStringLiteral("OPR ") + currentName,
-                      lost)) {
+    if (!answeredWell(channel.AwaitAnswerLine(opened), opened,
+                      QStringLiteral("OPR ") + QString::fromLatin1(name), lost)) {
         return;
     }
     std::uint64_t received = 0;
@@ -301,35 +340,43 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
         const auto count = static_cast<std::uint32_t>(
             wholeFile ? *size : std::min<std::uint64_t>(*block, *size - received));
         channel.sendCommandLine("RDF", TransferChannel::countParameter(count));
-        const TransferEnd end = channel.receiveData(count, writingTo(file));
-        if (wholeFile) {
-            awaitTrailingPrompt(end);
-        }
-        if (end != TransferEnd::Done) {
-            log(QStringLiteral("ERROR : ") + dataReason(end, file, *size, received) +
-                QStringLiteral(": ") + lost);
+        if (!receiveData(QStringLiteral("RDF"), count, file, received, *size, lost)) {
             return;
         }
         received += count;
-        if (!wholeFile) {
-            AnswerLines answer;
-            if (!answeredWell(channel.AwaitAnswerLine(answer), answer, QStringLiteral("RDF"),
-                              lost)) {
-                return;
-            }
-        }
     } while (received < *size);
     putInPlace(file, lost);
 }
 
-// The prompt after the data is read here rather than left to the terminal's
-// loop, so that a transfer started at once after this one does not take it
-// for the start of its own answer.
-void DiskTransfer::awaitTrailingPrompt(TransferEnd dataEnd) {
-    if (dataEnd == TransferEnd::Done) {
-        AnswerLines trailing;
-        services.channel.awaitPrompts(1, trailing);
+// A good answer to RD or RDF is exactly the bytes asked for, then the prompt.
+// An answer line in place of the data is recognised either way: when it is
+// shorter than the data, it ends what came with the prompt; when it is
+// longer, the line after the data is not the prompt, and the line is quoted
+// from its start in the data.
+bool DiskTransfer::receiveData(const QString& command, std::uint32_t count, QSaveFile& file,
+                               std::uint64_t before, std::uint32_t size, const QString& lost) {
+    dataTail.clear();
+    const auto sink = [&](const std::uint8_t* bytes, std::uint32_t read) {
+        const auto* text = reinterpret_cast<const char*>(bytes);
+        dataTail.append(text, read);
+        dataTail = dataTail.right(DataTailBytes);
+        return file.write(text, read) == qint64{read};
+    };
+    const TransferEnd end = services.channel.receiveData(count, sink);
+    if (end == TransferEnd::TimedOut) {
+        if (const std::optional<QByteArray> line = LineBeforeClosingPrompt(dataTail)) {
+            reportAnswer(*line, command, lost);
+            return false;
+        }
     }
+    if (end != TransferEnd::Done) {
+        log(QStringLiteral("ERROR : ") + dataReason(end, file, size, before) +
+            QStringLiteral(": ") + lost);
+        return false;
+    }
+    AnswerLines after;
+    return answeredWell(services.channel.AwaitAnswerLine(after), after, command, lost,
+                        lastLineOf(dataTail));
 }
 
 // The received file is written aside, so that a receive that fails leaves
@@ -366,37 +413,33 @@ std::optional<std::uint32_t> DiskTransfer::askForEntry(const QString& path) {
         log(QStringLiteral("ERROR : ") + reason(end, command) + QStringLiteral(": ") + lost);
         return std::nullopt;
     }
-    switch (dirParser.verdict()) {
+    const QByteArray asked = onTheWire(currentName);
+    switch (dirParser.verdict(asked)) {
         case DirAnswerParser::Verdict::FileEntry:
             return dirParser.fileSize();
-        case DirAnswerParser::Verdict::ErrorAnswer:
-            log(QStringLiteral("ERROR : Tarvik answered \"%1\" to %2: ")
-                    .arg(QString::fromLatin1(dirParser.firstLine()), command) +
-                lost);
-            break;
         case DirAnswerParser::Verdict::FieldTooLong:
             log(QStringLiteral("ERROR : Tarvik's answer to %1 has a field longer than %2 bytes: ")
                     .arg(command)
                     .arg(DirAnswer::FieldBytes) +
                 lost);
             break;
+        case DirAnswerParser::Verdict::OtherFile:
         case DirAnswerParser::Verdict::NotAFileEntry:
-            log(QStringLiteral("ERROR : Tarvik's answer to %1 is not a file's entry: ")
-                    .arg(command) +
-                lost);
+            reportAnswer(dirParser.reportLine(asked), command, lost);
             break;
     }
     return std::nullopt;
 }
 
-// Reports what went wrong with an answer, if anything: a wait that did not
-// end well, or an error line among the answer's lines.
+// Reports what went wrong with an answer, if anything: a line that is not
+// the prompt, or a wait that did not end well. lineStart: bytes taken as
+// data just before the answer, the start of its first line.
 bool DiskTransfer::answeredWell(TransferEnd end, const AnswerLines& answer, const QString& command,
-                                const QString& consequence) {
-    if (answer.sawError()) {
-        log(QStringLiteral("ERROR : Tarvik answered \"%1\" to %2: ")
-                .arg(QString::fromLatin1(answer.errorLine()), command) +
-            consequence);
+                                const QString& consequence, const QByteArray& lineStart) {
+    if (answer.failed()) {
+        reportAnswer(
+            (answer.unexpectedLineFirst() ? lineStart : QByteArray()) + answer.unexpectedLine(),
+            command, consequence);
         return false;
     }
     if (end != TransferEnd::Done) {
@@ -404,6 +447,13 @@ bool DiskTransfer::answeredWell(TransferEnd end, const AnswerLines& answer, cons
         return false;
     }
     return true;
+}
+
+void DiskTransfer::reportAnswer(const QByteArray& line, const QString& command,
+                                const QString& consequence) {
+    log(QStringLiteral("ERROR : Tarvik answered \"%1\" to %2: ")
+            .arg(PrintableAnswer(line), command) +
+        consequence);
 }
 
 QString DiskTransfer::reason(TransferEnd end, const QString& command) const {

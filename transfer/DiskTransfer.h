@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,7 @@ class QCheckBox;
 class QFile;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QSaveFile;
 class QWidget;
 class TerminalDisplay;
@@ -31,21 +33,27 @@ struct DiskTransferControls {
     QCheckBox& CheckBox2;
     QLineEdit& Edit2;
     QLineEdit& Edit3;
+    // "Data Mode": the monitor takes no commands then.
+    QRadioButton& RadioButton4;
 };
 
 // Copies files between the computer and the chip's disk through the
 // monitor's file commands: OPW, WRF and CLF to the disk; DIR, then RD, or OPR
 // and RDF, from it. A copy either arrives byte for byte or the ASCII pane
-// says plainly that it did not: error answers of the monitor stop a copy, a
-// received file appears under its name only once complete, and every wait
-// is bounded. While a copy runs its button reads "Cancel" and stops it.
+// says plainly that it did not: every answer is judged by what success looks
+// like and anything else stops the copy, a received file appears under its
+// name only once complete, and every wait is bounded. While a copy runs its
+// button reads "Cancel" and stops it.
 class DiskTransfer {
   public:
     using Services = TransferServices;
+    // Resets and runs the chip with the link following it; false when the
+    // board has no control lines.
+    using MonitorRestart = std::function<bool()>;
 
     static constexpr const char* CancelCaption = "Cancel";
 
-    DiskTransfer(Services services, DiskTransferControls controls);
+    DiskTransfer(Services services, DiskTransferControls controls, MonitorRestart restartMonitor);
 
     void Button5Click();
     void Button8Click();
@@ -61,6 +69,7 @@ class DiskTransfer {
     enum class ReadMethod { Rd, Rdf };
 
     void receive(ReadMethod method);
+    bool commandModeChosen();
     // The block size of a send or an OPR/RDF receive: WholeFile when "Use
     // File Size" is ticked; nullopt, reported, when the box holds no usable size.
     static constexpr std::uint32_t WholeFile = 0;
@@ -71,13 +80,16 @@ class DiskTransfer {
     bool sendWholeFile(QFile& file, std::uint32_t size);
     bool sendBlocks(QFile& file, std::uint32_t size, std::uint32_t block, int& blocks);
     bool sendChunk(QFile& file, std::uint32_t count, std::uint64_t sent, std::uint32_t size);
+    void bringMonitorBack();
     void finishSend(const QByteArray& diskName, TransferEnd end, const AnswerLines& answer);
     std::optional<std::uint32_t> startReceive(QSaveFile& file, const QString& path);
     void putInPlace(QSaveFile& file, const QString& lost);
     std::optional<std::uint32_t> askForEntry(const QString& path);
-    void awaitTrailingPrompt(TransferEnd dataEnd);
+    bool receiveData(const QString& command, std::uint32_t count, QSaveFile& file,
+                     std::uint64_t before, std::uint32_t size, const QString& lost);
     bool answeredWell(TransferEnd end, const AnswerLines& answer, const QString& command,
-                      const QString& consequence);
+                      const QString& consequence, const QByteArray& lineStart = {});
+    void reportAnswer(const QByteArray& line, const QString& command, const QString& consequence);
     QString reason(TransferEnd end, const QString& command) const;
     QString dataReason(TransferEnd end, const QSaveFile& file, std::uint64_t size,
                        std::uint64_t before) const;
@@ -85,6 +97,10 @@ class DiskTransfer {
 
     Services services;
     DiskTransferControls controls;
+    MonitorRestart restartMonitor;
     DirAnswerParser dirParser{dirAnswer};
     QString currentName;
+    // The last bytes of the data received for one command: when the chip
+    // sends an answer instead of the data, its line is found here.
+    QByteArray dataTail;
 };

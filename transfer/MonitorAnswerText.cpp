@@ -1,36 +1,60 @@
 #include "MonitorAnswerText.h"
 
-#include <array>
-
 namespace {
-constexpr std::uint8_t CarriageReturn = 0x0D;
-
-constexpr std::array<QByteArrayView, 8> ErrorLines = {
-    "Bad Command", "No Disk", "Command Failed", "Disk Full", "BC", "ND", "CF", "DF"};
+constexpr char CarriageReturn = 0x0D;
+constexpr QByteArrayView ExtendedPrompt = "D:\\>";
+constexpr QByteArrayView ShortPrompt = ">";
 }  // namespace
 
-bool IsMonitorErrorLine(QByteArrayView line) {
-    for (const QByteArrayView error : ErrorLines) {
-        if (line == error) {
-            return true;
+bool IsMonitorPrompt(QByteArrayView line) {
+    return line == ExtendedPrompt || line == ShortPrompt;
+}
+
+QString PrintableAnswer(QByteArrayView line) {
+    QString text;
+    for (const char c : line) {
+        const auto b = static_cast<std::uint8_t>(c);
+        if (b >= 0x20 && b < 0x7F) {
+            text += QLatin1Char(c);
+        } else {
+            text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
         }
     }
-    return false;
+    return text;
+}
+
+std::optional<QByteArray> LineBeforeClosingPrompt(QByteArrayView bytes) {
+    if (!bytes.endsWith(CarriageReturn)) {
+        return std::nullopt;
+    }
+    const QByteArrayView lines = bytes.chopped(1);
+    const qsizetype promptStart = lines.lastIndexOf(CarriageReturn) + 1;
+    if (promptStart == 0 || !IsMonitorPrompt(lines.sliced(promptStart))) {
+        return std::nullopt;
+    }
+    const QByteArrayView before = lines.first(promptStart - 1);
+    const QByteArrayView line = before.sliced(before.lastIndexOf(CarriageReturn) + 1);
+    if (line.isEmpty()) {
+        return std::nullopt;
+    }
+    return line.toByteArray();
 }
 
 void AnswerLines::add(std::uint8_t b) {
     if (b != CarriageReturn) {
-        // A line longer than any answer line is data, not an answer.
-        if (current.size() <= LongestLine) {
+        // Enough of a line to tell what it is and to report it.
+        if (current.size() < LongestLine) {
             current.append(static_cast<char>(b));
         }
         return;
     }
-    if (current.endsWith('>')) {
+    if (IsMonitorPrompt(current)) {
         ++promptLines;
+    } else if (!current.isEmpty() && !hasUnexpectedLine) {
+        hasUnexpectedLine = true;
+        unexpectedFirst = linesEnded == 0;
+        unexpected = current;
     }
-    if (error.isEmpty() && IsMonitorErrorLine(current)) {
-        error = current;
-    }
+    ++linesEnded;
     current.clear();
 }

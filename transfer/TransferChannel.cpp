@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "Clock.h"
@@ -76,20 +77,22 @@ bool TransferChannel::fetchWaiting(std::uint32_t& waiting) {
     return true;
 }
 
-std::int64_t TransferChannel::deadlineFor(std::uint64_t bytes) {
+std::int64_t TransferChannel::wireMs(std::uint64_t bytes) const {
     const std::uint64_t rate = std::max<std::uint32_t>(link.BaudRate, 1);
-    const auto wireMs = static_cast<std::int64_t>(bytes * BitsPerByte * 1000 / rate);
-    return clock.milliseconds() + wireMs + WaitMarginMs;
+    return static_cast<std::int64_t>(bytes * BitsPerByte * 1000 / rate);
 }
 
-// The loop every wait shares. Each pass reads what is waiting, at most
-// what is still expected when that is a count of data; take() handles the
-// read and says whether the wait is over. A read that brings bytes moves the
-// deadline on by the time the bytes still expected take.
+std::int64_t TransferChannel::silenceLimitMs() const {
+    return WaitMarginMs + wireMs(TransferBufferSize);
+}
+
+// The loop every wait shares. Only a read that brings bytes starts the
+// silence limit again: a driver that reports bytes waiting and then reads
+// none must not keep the wait alive.
 template <typename TakeRead>
-TransferEnd TransferChannel::pollReads(std::uint64_t& expected, bool capAtExpected,
-                                       TakeRead&& take) {
-    std::int64_t deadline = deadlineFor(expected);
+TransferEnd TransferChannel::pollReads(const std::uint64_t& readLimit, TakeRead&& take) {
+    const std::int64_t limit = silenceLimitMs();
+    std::int64_t lastByteMs = clock.milliseconds();
     for (;;) {
         if (cancelled()) {
             return TransferEnd::Cancelled;
@@ -98,16 +101,21 @@ TransferEnd TransferChannel::pollReads(std::uint64_t& expected, bool capAtExpect
         if (!fetchWaiting(waiting)) {
             return TransferEnd::LinkFailed;
         }
+        std::uint32_t count = 0;
         if (waiting > 0) {
-            const auto asked = static_cast<std::uint32_t>(
-                capAtExpected ? std::min<std::uint64_t>(waiting, expected) : waiting);
-            const std::uint32_t count = link.ReadToBufferA(asked);
-            const std::optional<TransferEnd> end = take(count);
-            if (end) {
+            count = link.ReadToBufferA(
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(waiting, readLimit)));
+            // The driver has shown its dialog; reading again would repeat it.
+            if (link.LastReadStatus() != hx::Ok) {
+                return TransferEnd::LinkFailed;
+            }
+        }
+        if (count > 0) {
+            lastByteMs = clock.milliseconds();
+            if (const std::optional<TransferEnd> end = take(count)) {
                 return *end;
             }
-            deadline = deadlineFor(expected);
-        } else if (clock.milliseconds() >= deadline) {
+        } else if (clock.milliseconds() - lastByteMs >= limit) {
             return TransferEnd::TimedOut;
         } else {
             idle();
@@ -116,10 +124,9 @@ TransferEnd TransferChannel::pollReads(std::uint64_t& expected, bool capAtExpect
     }
 }
 
-TransferEnd TransferChannel::readAnswer(std::uint64_t stillSending,
-                                        const std::function<bool(std::uint32_t)>& take) {
-    std::uint64_t expected = AnswerLineBytes + stillSending;
-    return pollReads(expected, false, [&](std::uint32_t count) -> std::optional<TransferEnd> {
+TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take) {
+    constexpr std::uint64_t everything = std::numeric_limits<std::uint64_t>::max();
+    return pollReads(everything, [&](std::uint32_t count) -> std::optional<TransferEnd> {
         if (take(count)) {
             return TransferEnd::Done;
         }
@@ -134,40 +141,27 @@ void TransferChannel::showWaiting() {
         for (std::uint32_t i = 0; i < count; ++i) {
             display.ShowTerminalByte(link.ReadBufferA[i]);
         }
-        if (count == 0) {
+        if (count == 0 || link.LastReadStatus() != hx::Ok) {
             return;
         }
     }
 }
 
-void TransferChannel::showAnswer(std::uint32_t count, AnswerLines& answer) {
-    for (std::uint32_t i = 0; i < count; ++i) {
-        display.ShowTerminalByte(link.ReadBufferA[i]);
-        answer.add(link.ReadBufferA[i]);
-    }
-}
-
-TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer, std::uint64_t stillSending) {
-    return readAnswer(stillSending, [&](std::uint32_t count) {
-        showAnswer(count, answer);
-        return count > 0 && link.ReadBufferA[count - 1] == CarriageReturn;
-    });
-}
-
-TransferEnd TransferChannel::awaitPrompts(int count, AnswerLines& answer,
-                                          std::uint64_t stillSending) {
-    if (answer.prompts() >= count) {
-        return TransferEnd::Done;
-    }
-    return readAnswer(stillSending, [&](std::uint32_t read) {
-        showAnswer(read, answer);
-        return answer.prompts() >= count;
+// The wait ends only at a carriage return that is the last byte of a read:
+// one inside a read that goes on is not the end of the answer.
+TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
+    return readAnswer([&](std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            display.ShowTerminalByte(link.ReadBufferA[i]);
+            answer.add(link.ReadBufferA[i]);
+        }
+        return link.ReadBufferA[count - 1] == CarriageReturn && answer.settled();
     });
 }
 
 TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
     parser.start();
-    const TransferEnd end = readAnswer(0, [&](std::uint32_t count) {
+    const TransferEnd end = readAnswer([&](std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t b = link.ReadBufferA[i];
             // Shown only while it belongs to the answer's fields.
@@ -175,7 +169,8 @@ TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
                 display.ShowTerminalByte(b);
             }
         }
-        return parser.finished();
+        return parser.finished() ||
+               (parser.cannotBeAFileEntry() && link.ReadBufferA[count - 1] == CarriageReturn);
     });
     if (end == TransferEnd::Done) {
         parser.finish();
@@ -190,8 +185,8 @@ TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& si
     }
     std::uint64_t stillExpected = count;
     // Never more than the file still needs: the answer after it stays queued.
-    return pollReads(stillExpected, true, [&](std::uint32_t read) -> std::optional<TransferEnd> {
-        if (read > 0 && !sink(link.ReadBufferA.data(), read)) {
+    return pollReads(stillExpected, [&](std::uint32_t read) -> std::optional<TransferEnd> {
+        if (!sink(link.ReadBufferA.data(), read)) {
             return TransferEnd::FileFailed;
         }
         received += read;
@@ -220,7 +215,8 @@ TransferEnd TransferChannel::sendData(std::uint32_t count) {
 // until the bridge can take it whole. It gives up when the bridge takes
 // nothing for as long as two full writes take on the wire, plus the margin.
 TransferEnd TransferChannel::awaitTransmitRoom(std::uint32_t count) {
-    const std::int64_t deadline = deadlineFor(2 * std::uint64_t{TransferBufferSize});
+    const std::int64_t deadline =
+        clock.milliseconds() + WaitMarginMs + wireMs(2 * std::uint64_t{TransferBufferSize});
     constexpr auto waitUs = static_cast<std::uint32_t>(WindowEventIntervalMs * 1000);
     for (;;) {
         if (cancelled()) {

@@ -16,12 +16,12 @@ struct ModeFlags;
 // Why a wait or a data loop of a transfer ended.
 enum class TransferEnd {
     Done,
-    // Nothing came for longer than the expected bytes take at the link's
-    // rate, plus a margin.
+    // Nothing came for longer than the silence limit.
     TimedOut,
     // The user cancelled, or the window is closing.
     Cancelled,
-    // The driver failed a queue-status query (and said so in its dialog).
+    // The driver failed a queue-status query or a read (and said so in its
+    // dialog).
     LinkFailed,
     // The local file refused the bytes.
     FileFailed,
@@ -31,18 +31,17 @@ enum class TransferEnd {
 // loop: command lines sent byte by byte and shown in the terminal panes, the
 // chip's answers read and shown, file data sent and received unshown.
 //
-// Every wait is bounded: it gives up when no byte has come for as long as the
-// bytes still expected take at the link's rate, plus a margin. Every loop
-// keeps the window alive (events at least every 20 ms) and sleeps while
-// nothing is waiting, and ends at once when the transfer is cancelled or the
-// channel has been closed under it.
+// Every wait is bounded by silence: it gives up when no byte has come for a
+// few seconds plus the wire time of one chunk at the link's rate, and each
+// byte that arrives starts that time again; how much is still expected does
+// not lengthen it. Every loop keeps the window alive (events at least every
+// 20 ms) and sleeps while nothing is waiting, and ends at once when the
+// transfer is cancelled or the channel has been closed under it.
 class TransferChannel {
   public:
     static constexpr std::uint32_t TransferBufferSize = 4096;
     static constexpr std::int64_t WaitMarginMs = 3000;
     static constexpr std::int64_t WindowEventIntervalMs = 20;
-    // Room for the longest answer line a command gets before its prompt.
-    static constexpr std::uint32_t AnswerLineBytes = 64;
 
     using DataSink = std::function<bool(const std::uint8_t* bytes, std::uint32_t count)>;
 
@@ -58,15 +57,13 @@ class TransferChannel {
     // Shows what is already waiting, as the terminal's loop would have: an
     // answer left from before must not be read as this transfer's.
     void showWaiting();
-    // Reads and shows the chip's answer until a read ends with a carriage
-    // return; the lines go to answer, so that an error line can be seen.
-    // Bytes still on their way out (file data the bridge has taken but not
-    // yet sent) lengthen the wait by their wire time.
-    TransferEnd AwaitAnswerLine(AnswerLines& answer, std::uint64_t stillSending = 0);
-    // Reads and shows answers until count prompt lines have come.
-    TransferEnd awaitPrompts(int count, AnswerLines& answer, std::uint64_t stillSending = 0);
-    // Reads the answer to DIR through the parser until it is finished,
-    // showing the bytes that belong to it.
+    // Reads and shows the chip's answer into answer until a read ends with a
+    // carriage return once the answer has settled: all its prompts came, or
+    // a line has shown it bad.
+    TransferEnd AwaitAnswerLine(AnswerLines& answer);
+    // Reads the answer to DIR through the parser until it is finished, or
+    // until a read ends with a carriage return once the answer can no longer
+    // be a file's entry; shows the bytes that belong to it.
     TransferEnd ParseDirAnswer(DirAnswerParser& parser);
     // Reads exactly count bytes of data, unshown, handing each read to the
     // sink; bytes after them stay queued.
@@ -93,13 +90,15 @@ class TransferChannel {
     // One poll of the receive queue into waiting; false when the query
     // failed.
     bool fetchWaiting(std::uint32_t& waiting);
-    // Shows the bytes of a read and adds them to the answer's lines.
-    void showAnswer(std::uint32_t count, AnswerLines& answer);
+    // Reads what is waiting, at most readLimit bytes, and hands each read
+    // that brought bytes to take(), until take() says the wait is over.
     template <typename TakeRead>
-    TransferEnd pollReads(std::uint64_t& expected, bool capAtExpected, TakeRead&& take);
-    TransferEnd readAnswer(std::uint64_t stillSending,
-                           const std::function<bool(std::uint32_t)>& take);
-    std::int64_t deadlineFor(std::uint64_t bytes);
+    TransferEnd pollReads(const std::uint64_t& readLimit, TakeRead&& take);
+    TransferEnd readAnswer(const std::function<bool(std::uint32_t)>& take);
+    // The wire time of this many bytes at the link's rate.
+    std::int64_t wireMs(std::uint64_t bytes) const;
+    // How long a wait bears silence: the margin plus one chunk's wire time.
+    std::int64_t silenceLimitMs() const;
     TransferEnd awaitTransmitRoom(std::uint32_t count);
 
     DeviceLink& link;
