@@ -5,17 +5,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
 
+#include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
+#include "ScriptedBackend.h"
 #include "TForm1.h"
 #include "WindowFixture.h"
 
@@ -78,8 +82,10 @@ class DiskTransferTest : public QObject {
 
     void failuresAreReportedAndLeaveNoFile_data();
     void failuresAreReportedAndLeaveNoFile();
-    void badBlockSizesAreRefused_data();
-    void badBlockSizesAreRefused();
+    void answersAreJudgedByWhatSuccessLooksLike_data();
+    void answersAreJudgedByWhatSuccessLooksLike();
+    void refusedBeforeAnyByte_data();
+    void refusedBeforeAnyByte();
     void windowStaysAliveDuringASlowSend();
     void cancelEndsTheCopyCleanly_data();
     void cancelEndsTheCopyCleanly();
@@ -284,6 +290,8 @@ void DiskTransferTest::receiveWritesTheExactLines_data() {
     QTest::addColumn<int>("block");
     QTest::addColumn<QList<int>>("rdfCounts");
     QTest::newRow("RD") << "LOG.TXT" << true << 0 << QList<int>();
+    // The chip answers DIR with the name in capitals; RD asks for that.
+    QTest::newRow("RD, name saved in lower case") << "log.txt" << true << 0 << QList<int>();
     QTest::newRow("size bytes 0D 0D") << "EDGE.BIN" << true << 0 << QList<int>();
     QTest::newRow("RDF whole") << "LOG.TXT" << false << 0 << QList<int>{10000};
     QTest::newRow("RDF in 4096") << "LOG.TXT" << false << 4096 << QList<int>{4096, 4096, 1808};
@@ -304,7 +312,7 @@ void DiskTransferTest::receiveWritesTheExactLines() {
 
     const QByteArray wireName = name.toLatin1();
     QByteArray expected = line("DIR", wireName);
-    expected += rd ? line("RD", wireName) : line("OPR", wireName);
+    expected += rd ? line("RD", wireName.toUpper()) : line("OPR", wireName.toUpper());
     for (const int n : rdfCounts) {
         expected += line("RDF", count(static_cast<std::uint32_t>(n)));
     }
@@ -398,6 +406,7 @@ void DiskTransferTest::failuresAreReportedAndLeaveNoFile() {
     }
     // Strikes once the copy is under way, from inside its own loop.
     int passes = 0;
+    std::int64_t faultsClearedMs = 0;
     QTimer strike;
     strike.setInterval(0);
     QObject::connect(&strike, &QTimer::timeout, [&] {
@@ -430,16 +439,23 @@ void DiskTransferTest::failuresAreReportedAndLeaveNoFile() {
                     board.setChipSilent(false);
                     board.setChipCtsLow(false);
                     board.disk().setPresent(true);
+                    faultsClearedMs = fixture->clock.milliseconds();
+                    QTest::keyClick(f.Memo2, Qt::Key_Return);
+                },
+                // A monitor whose link stalled mid-WRF has been reset, and the
+                // link has followed it to its start rate; what the bridge still
+                // held (4096 bytes, 4.3 s at 9600 baud) reaches it first, and
+                // the line typed behind it ends the last of it.
+                [&] { return fixture->clock.milliseconds() > faultsClearedMs + 5000; })
+            .step(
+                [&] {
                     QTest::keyClicks(f.Memo2, QStringLiteral("FWV"));
                     QTest::keyClick(f.Memo2, Qt::Key_Return);
                 },
-                // A monitor whose link stalled mid-WRF still waits for the
-                // rest of its data; the bridge still holds some of it.
                 [&] {
-                    return fault == int(Fault::StalledChip) ||
-                           f.Memo2->toPlainText()
-                                   .split(QLatin1Char('\n'))
-                                   .count(QStringLiteral("Tarvik Monitor 1.0")) == 1;
+                    return f.Memo2->toPlainText()
+                               .split(QLatin1Char('\n'))
+                               .count(QStringLiteral("Tarvik Monitor 1.0")) == 1;
                 });
     });
     const QString expected =
@@ -453,36 +469,202 @@ void DiskTransferTest::failuresAreReportedAndLeaveNoFile() {
     }
 }
 
-void DiskTransferTest::badBlockSizesAreRefused_data() {
-    QTest::addColumn<bool>("write");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("write 0") << true << "0";
-    QTest::newRow("write 4097") << true << "4097";
-    QTest::newRow("write text") << true << "5l2";
-    QTest::newRow("write empty") << true << "";
-    QTest::newRow("read 0") << false << "0";
-    QTest::newRow("read negative") << false << "-1";
-    QTest::newRow("read text") << false << "x";
+void DiskTransferTest::answersAreJudgedByWhatSuccessLooksLike_data() {
+    QTest::addColumn<QString>("action");  // send (in blocks of 4), rd or rdf
+    QTest::addColumn<QString>("name");
+    // What the chip answers each command line with, as "WORD answer"; a
+    // word's later lines take its later answers. "read fails" instead: the
+    // answer to DIR is there, but reading it fails.
+    QTest::addColumn<QByteArrayList>("answers");
+    // Waiting when the copy starts, from before it.
+    QTest::addColumn<QByteArray>("leftover");
+    // The pane's one ERROR line (%1 the folder of the save path), or none.
+    QTest::addColumn<QString>("says");
+    // The copy ends within this much board time.
+    QTest::addColumn<int>("withinMs");
+    const QByteArray prompt("D:\\>\r");
+    const QByteArray entry = "\rLOG.TXT " + QByteArray("\x0A\0\0\0", 4) + "\r" + prompt;
+    const QString lost = QStringLiteral(": nothing was saved to %1/LOG.TXT");
+    const int silence = 7300;  // at 9600 baud
+    QTest::newRow("good RD") << "rd"
+                             << "LOG.TXT"
+                             << QByteArrayList{"DIR " + entry, "RD 0123456789" + prompt}
+                             << QByteArray() << QString() << 100;
+    QTest::newRow("a prompt left from before is shown, not parsed")
+        << "rd"
+        << "LOG.TXT" << QByteArrayList{"DIR " + entry, "RD 0123456789" + prompt} << prompt
+        << QString() << 100;
+    QTest::newRow("RD answered with an error, file shorter than it")
+        << "rd"
+        << "LOG.TXT" << QByteArrayList{"DIR " + entry, "RD Command Failed\r" + prompt}
+        << QByteArray() << "ERROR : Tarvik answered \"Command Failed\" to RD LOG.TXT" + lost << 100;
+    QTest::newRow("RDF answered with an error, file longer than it")
+        << "rdf"
+        << "LOG.TXT"
+        << QByteArrayList{"DIR \rLOG.TXT " + QByteArray("\x40\0\0\0", 4) + "\r" + prompt,
+                          "OPR " + prompt, "RDF No Disk\r" + prompt}
+        << QByteArray() << "ERROR : Tarvik answered \"No Disk\" to RDF" + lost << silence + 100;
+    QTest::newRow("RD data not followed by the prompt")
+        << "rd"
+        << "LOG.TXT" << QByteArrayList{"DIR " + entry, "RD 0123456789\r\nBusy\r"} << QByteArray()
+        << "ERROR : Tarvik answered \"<0A>Busy\" to RD LOG.TXT" + lost << 100;
+    QTest::newRow("DIR of a folder")
+        << "rd"
+        << "DOCS" << QByteArrayList{"DIR \rDOCS DIR\r" + prompt} << QByteArray()
+        << "ERROR : Tarvik answered \"DOCS DIR\" to DIR DOCS: nothing "
+           "was saved to %1/DOCS"
+        << 100;
+    QTest::newRow("short set's error")
+        << "rdf"
+        << "LOG.TXT" << QByteArrayList{"DIR CF\r>\r"} << QByteArray()
+        << "ERROR : Tarvik answered \"CF\" to DIR LOG.TXT" + lost << 100;
+    QTest::newRow("another file's entry")
+        << "rd"
+        << "LOG.TXT"
+        << QByteArrayList{"DIR \rLOG.BAK " + QByteArray("\x0A\0\0\0", 4) + "\r" + prompt}
+        << QByteArray()
+        << "ERROR : Tarvik answered \"LOG.BAK <0A><00><00><00>\" to DIR LOG.TXT" + lost << 100;
+    QTest::newRow("read fails") << "rd"
+                                << "LOG.TXT" << QByteArrayList{"read fails"} << QByteArray()
+                                << "ERROR : the link failed during DIR LOG.TXT" + lost << 100;
+    QTest::newRow("size 4 GiB, then silence")
+        << "rd"
+        << "LOG.TXT"
+        << QByteArrayList{"DIR \rLOG.TXT " + QByteArray("\xFF\xFF\xFF\xFF", 4) + "\r" + prompt}
+        << QByteArray()
+        << "ERROR : Tarvik stopped sending after 0 of 4294967295 bytes of LOG.TXT" + lost
+        << silence + 100;
+    QTest::newRow("OPW answered in a read that goes on after the CR")
+        << "send"
+        << "LOG.TXT" << QByteArrayList{"OPW D:\\>\rX"} << QByteArray()
+        << "ERROR : no answer from Tarvik to OPW LOG.TXT: nothing was written to Tarvik's disk"
+        << silence + 100;
+    QTest::newRow("a block's error without a prompt")
+        << "send"
+        << "LOG.TXT"
+        << QByteArrayList{"OPW " + prompt, "WRF " + prompt, "WRF Disk Full\r", "WRF ",
+                          "CLF " + prompt}
+        << QByteArray()
+        << "ERROR : Tarvik answered \"Disk Full\" to WRF: LOG.TXT on Tarvik's disk may be "
+           "incomplete"
+        << 100;
 }
 
-// Refused with a line that names the field, before any dialog or byte.
-void DiskTransferTest::badBlockSizesAreRefused() {
-    QFETCH(bool, write);
+// A scripted chip answers each command line as the row says; the copy takes
+// only what success looks like, reports anything else with the line the
+// chip sent, leaves the local file as it was, and never waits on a chip
+// that has stopped for longer than the silence limit.
+void DiskTransferTest::answersAreJudgedByWhatSuccessLooksLike() {
+    QFETCH(QString, action);
+    QFETCH(QString, name);
+    QFETCH(QByteArrayList, answers);
+    QFETCH(QByteArray, leftover);
+    QFETCH(QString, says);
+    QFETCH(int, withinMs);
+    auto chip = std::make_shared<ScriptedBackend>();
+    chip->setDevices({"X A", "X B"});
+    DriverRegistry::instance().install(chip);
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
+    chip->onLine([&](const std::string& device, const QByteArray& line) {
+        if (device != "X A") {
+            return;
+        }
+        if (answers.value(0) == "read fails" && line.startsWith("DIR ")) {
+            chip->queueReceived(device, "\rLOG");
+            chip->fail("read", hx::IoError);
+        }
+        // A line may begin with file data written before it.
+        for (qsizetype i = 0; i < answers.size(); ++i) {
+            const QByteArray word = answers[i].left(answers[i].indexOf(' ') + 1);
+            if (line.contains(word)) {
+                chip->queueReceived(device, answers.takeAt(i).mid(word.size()));
+                return;
+            }
+        }
+    });
+    const QString path = local(name);
+    QFile source(path);
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write("0123456789AB") == 12);
+    source.close();
+    std::int64_t tookMs = -1;
+    Ui::Form1& f = fixture->form();
+    LoopSession session(f);
+    session.step([&] {
+        chip->queueReceived("X A", leftover);
+        const std::int64_t start = fixture->clock.milliseconds();
+        if (action == QLatin1String("send")) {
+            send(path, 4);
+        } else {
+            receive(path, action == QLatin1String("rd"), 0);
+        }
+        chip->clearFailures();
+        tookMs = fixture->clock.milliseconds() - start;
+    });
+    session.run();
+    QVERIFY(session.completed());
+    QCOMPARE(errorLines(), says.isEmpty() ? QStringList() : QStringList{says.arg(dir->path())});
+    QVERIFY2(tookMs <= withinMs, qPrintable(QString::number(tookMs)));
+    QCOMPARE(fixture->dialogs.errors.size(), answers.value(0) == "read fails" ? 1 : 0);
+    QCOMPARE(fileBytes(path), says.isEmpty() && action != QLatin1String("send")
+                                  ? QByteArray("0123456789")
+                                  : QByteArray("0123456789AB"));
+}
+
+void DiskTransferTest::refusedBeforeAnyByte_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("dataMode");
+    QTest::addColumn<QString>("says");
+    const QString write = QStringLiteral("ERROR : Block Size to use for Write");
+    const QString read = QStringLiteral("ERROR : Block Size to use for Read");
+    const QString dataMode = QStringLiteral("ERROR : disk transfers need Command Mode");
+    QTest::newRow("write 0") << "send"
+                             << "0" << false << write;
+    QTest::newRow("write 4097") << "send"
+                                << "4097" << false << write;
+    QTest::newRow("write text") << "send"
+                                << "5l2" << false << write;
+    QTest::newRow("write empty") << "send"
+                                 << "" << false << write;
+    QTest::newRow("read 0") << "rdf"
+                            << "0" << false << read;
+    QTest::newRow("read negative") << "rdf"
+                                   << "-1" << false << read;
+    QTest::newRow("read text") << "rdf"
+                               << "x" << false << read;
+    // The chip would echo the command lines, and the echo end the waits.
+    QTest::newRow("send in Data Mode") << "send"
+                                       << "512" << true << dataMode;
+    QTest::newRow("RD in Data Mode") << "rd"
+                                     << "512" << true << dataMode;
+}
+
+// Refused with a line that says why, before any dialog or byte.
+void DiskTransferTest::refusedBeforeAnyByte() {
+    QFETCH(QString, button);
     QFETCH(QString, text);
+    QFETCH(bool, dataMode);
+    QFETCH(QString, says);
     Ui::Form1& f = fixture->form();
     inSession([&](LoopSession& session) {
+        if (dataMode) {
+            session.step([&] { QTest::mouseClick(f.RadioButton4, Qt::LeftButton); },
+                         [&] { return f.Label12->text() == QLatin1String("ACK"); });
+        }
         session.step([&] {
+            written();
             f.CheckBox1->setChecked(false);
             f.CheckBox2->setChecked(false);
-            (write ? f.Edit2 : f.Edit3)->setText(text);
-            QTest::mouseClick(write ? f.Button5 : f.Button9, Qt::LeftButton);
+            (button == QLatin1String("send") ? f.Edit2 : f.Edit3)->setText(text);
+            QTest::mouseClick(button == QLatin1String("send") ? f.Button5
+                              : button == QLatin1String("rd") ? f.Button8
+                                                              : f.Button9,
+                              Qt::LeftButton);
         });
     });
     const QStringList errors = errorLines();
     QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors.first().startsWith(write ? "ERROR : Block Size to use for Write"
-                                             : "ERROR : Block Size to use for Read"),
-             qPrintable(errors.first()));
+    QVERIFY2(errors.first().startsWith(says), qPrintable(errors.first()));
     QCOMPARE(written(), QByteArray());
     QCOMPARE(fixture->dialogs.openFilters.size() + fixture->dialogs.saveFilters.size(), 0);
 }
