@@ -82,6 +82,12 @@ class SimBoard {
     bool pluggedIn() const { return plugged; }
     // Later opens of the channel fail with the status; hx::Ok lets them open.
     void refuseOpen(ChannelId id, DriverStatus status) { channel(id).refuseOpenStatus = status; }
+    // Later opens of the channel start from these settings instead of the
+    // defaults, as on a bridge that another program has set up: a mode that
+    // leaves a setting as it finds it is seen.
+    void openWithSettings(ChannelId id, const ChannelSettings& settings) {
+        channel(id).settingsAtOpen = settings;
+    }
     void writeShortOnce(ChannelId id, std::uint32_t accepted) {
         channel(id).shortWriteLimit = accepted;
     }

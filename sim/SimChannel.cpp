@@ -5,7 +5,7 @@
 
 void SimChannel::reopen() {
     open = true;
-    settings = ChannelSettings{};
+    settings = settingsAtOpen;
     forgetReceived();
     transmitBuffer.clear();
 }

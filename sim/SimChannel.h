@@ -11,7 +11,7 @@
 enum class ChannelId { A = 0, B = 1 };
 
 // The settings a bridge channel holds while it is open; each open starts
-// from these defaults.
+// from these defaults unless a test says otherwise.
 struct ChannelSettings {
     std::uint32_t baudRate = 9600;
     std::uint8_t wordLength = 8;
@@ -95,6 +95,8 @@ class SimChannel {
     DriverStatus refuseOpenStatus = hx::Ok;
     // The next write accepts at most this many bytes (-1: no limit).
     std::int64_t shortWriteLimit = -1;
+    // What each open starts from.
+    ChannelSettings settingsAtOpen;
 
   private:
     void forgetReceived();
