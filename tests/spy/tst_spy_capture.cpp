@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <optional>
 
 #include "DeviceLink.h"
 #include "DriverRegistry.h"
@@ -78,6 +79,21 @@ ConversationBytes defaultConversationBytes() {
     return expected;
 }
 
+// The line settings of a spy channel, whatever the rate: 8 data bits, 1 stop
+// bit, no parity, no flow control, CR as the event character, no error
+// character, a latency of 16 ms.
+const QString SpyLineSettings = "8 0 0 flow 0 event 0D on error off latency 16";
+
+QString lineSettings(const ChannelSettings& s) {
+    return QString("%1 %2 %3 flow %4 event %5 %6 error %7 latency %8")
+        .arg(s.wordLength)
+        .arg(s.stopBits)
+        .arg(s.parity)
+        .arg(s.flowControl)
+        .arg(ByteToHex(s.eventChar), s.eventEnabled ? "on" : "off", s.errorEnabled ? "on" : "off")
+        .arg(s.latencyMs);
+}
+
 QByteArray withoutSpans(QByteArray bytes, const QList<std::pair<qsizetype, qsizetype>>& spans) {
     for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
         bytes.remove(span->first, span->second);
@@ -112,6 +128,7 @@ class SpyCaptureTest : public QObject {
     void stampRunsOn();
 
   private:
+    void openWindow(std::optional<TimeOfDay> start = std::nullopt);
     Ui::Form1& form() { return fixture->form(); }
     SpyBoard& board() { return fixture->spyBoard(); }
     SpyCapture& spy() { return fixture->window().spy(); }
@@ -121,13 +138,37 @@ class SpyCaptureTest : public QObject {
     bool hexPaneShows(const QString& text);
     // The bytes the red data lines of the HEX pane show end with these.
     bool chipHasReceived(const QByteArray& bytes);
+    QStringList bothChannelsSettings();
 
     std::unique_ptr<WindowFixture> fixture;
 };
 
 void SpyCaptureTest::init() {
-    fixture = std::make_unique<WindowFixture>();
+    openWindow();
+}
+
+// The bridge's channels and the link record start as another program and the
+// other modes leave them, so each line setting the spy needs is one it made.
+void SpyCaptureTest::openWindow(std::optional<TimeOfDay> start) {
+    fixture.reset();  // one fixture at a time owns the driver registry
+    fixture = start ? std::make_unique<WindowFixture>(*start) : std::make_unique<WindowFixture>();
     QVERIFY(fixture->pickSpyBoard());
+    const ChannelSettings left{.wordLength = 7,
+                               .stopBits = 2,
+                               .parity = 2,
+                               .flowControl = hx::FlowRtsCts,
+                               .eventChar = '\n',
+                               .errorEnabled = true,
+                               .latencyMs = 2};
+    board().openWithSettings(ChannelId::A, left);
+    board().openWithSettings(ChannelId::B, left);
+    DeviceLink& link = fixture->window().link();
+    link.WordLength = 7;
+    link.StopBits = 2;
+    link.Parity = 2;
+    link.FlowControl = hx::FlowRtsCts;
+    link.EventChar = '\n';
+    link.ErrorCharEnabled = true;
 }
 
 void SpyCaptureTest::cleanup() {
@@ -151,6 +192,11 @@ bool SpyCaptureTest::hexPaneShows(const QString& text) {
 bool SpyCaptureTest::chipHasReceived(const QByteArray& bytes) {
     spy().panes().flush();
     return bytesShown(paneLines(*form().RichEdit2), SpyPanes::Red).endsWith(bytes);
+}
+
+QStringList SpyCaptureTest::bothChannelsSettings() {
+    return {lineSettings(board().settings(ChannelId::A)),
+            lineSettings(board().settings(ChannelId::B))};
 }
 
 void SpyCaptureTest::capturesTheWholeDefaultConversation() {
@@ -185,6 +231,7 @@ void SpyCaptureTest::capturesTheWholeDefaultConversation() {
 
     // The spy followed the link's rate and its switches, in order.
     QCOMPARE(rates, QStringList({"115200", "9600", "230400", "9600"}));
+    QCOMPARE(bothChannelsSettings(), QStringList(2, SpyLineSettings));
     QCOMPARE(inputs,
              QStringList({"RadioButton11", "RadioButton10", "RadioButton9", "RadioButton8",
                           "RadioButton9", "RadioButton11", "RadioButton10", "RadioButton8"}));
@@ -384,7 +431,9 @@ void SpyCaptureTest::setAppliesTheRate() {
     Ui::Form1& f = form();
     board().setScript({SpyStep::pause(1000)});
     bool stillCapturing = false;
+    QStringList settingsAtOpen;
     const auto set = [&] {
+        settingsAtOpen = bothChannelsSettings();
         board().clearRecords();
         f.ComboBox3->setEditText(rateText);
         QTest::mouseClick(f.Button12, Qt::LeftButton);
@@ -395,6 +444,8 @@ void SpyCaptureTest::setAppliesTheRate() {
         session.step(set);
         session.run();
         QVERIFY(stillCapturing);
+        QCOMPARE(settingsAtOpen, QStringList(2, SpyLineSettings));
+        QCOMPARE(bothChannelsSettings(), QStringList(2, SpyLineSettings));
         QCOMPARE(board().settings(ChannelId::A).baudRate, rateAfter);
         QCOMPARE(board().settings(ChannelId::B).baudRate, rateAfter);
         const bool applied = message.isEmpty();
