@@ -337,7 +337,7 @@ void SpyCaptureTest::dataLines() {
 
 // A reading counts in the HEX pane, a message does not count in the ASCII
 // pane; a pane that has reached 4000 lines is emptied before the next pass
-// adds to it.
+// adds to it. Clear Windows starts both counts again.
 void SpyCaptureTest::panesEmptyAtTheirLimit() {
     SpyPanes& panes = spy().panes();
     for (int i = 0; i < 2000; ++i) {
@@ -360,6 +360,9 @@ void SpyCaptureTest::panesEmptyAtTheirLimit() {
     QCOMPARE(described(*form().RichEdit1), QStringList({"B:Time=1234 :y"}));
     QCOMPARE(panes.AsciiPaneLines, 1);
     QCOMPARE(panes.HexPaneLines, 2 + 1999 + 1);
+    QTest::mouseClick(form().Button15, Qt::LeftButton);
+    QCOMPARE(panes.HexPaneLines, 0);
+    QCOMPARE(panes.AsciiPaneLines, 0);
 }
 
 // Clear Windows and a spell without Track Commands leave a partial command
