@@ -5,7 +5,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <algorithm>
 
+#include "BridgeDrain.h"
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
@@ -94,7 +96,8 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
     const std::uint64_t size = static_cast<std::uint64_t>(file.size());
     std::uint64_t sent = 0;
     controls.ProgressBar2.setValue(0);
-    const TimeOfDay start = services.clock.timeOfDay();
+    controls.Label22.clear();
+    const std::int64_t startNs = services.clock.nanoseconds();
     const auto failed = [&](const QString& why) {
         log(QStringLiteral("ERROR : %1 after %2 of %3 bytes of %4")
                 .arg(why)
@@ -130,14 +133,31 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
             break;
         }
     }
+    // The time runs until the last byte has left the bridge; each write
+    // waited until the bridge could take it whole, so it holds one at most.
+    const TransferEnd drained =
+        AwaitBridgeEmpty(channel, services.link, services.clock,
+                         std::min<std::uint64_t>(size, TransferChannel::TransferBufferSize));
+    if (drained == TransferEnd::Cancelled) {
+        return failed(QStringLiteral("the send was cancelled"));
+    }
     controls.ProgressBar2.setValue(0);
-    const std::int32_t elapsed = ElapsedMillisecondsWithinADay(services.clock.timeOfDay(), start);
+    if (drained != TransferEnd::Done) {
+        log(QStringLiteral("ERROR : the bridge did not report the last bytes of %1 sent: no "
+                           "throughput figure")
+                .arg(path));
+        return false;
+    }
+    // Begun milliseconds count whole: cut to whole ones, a send of a few
+    // dozen milliseconds would show a rate above the wire's.
+    constexpr std::int64_t nsPerMs = 1'000'000;
+    const std::int64_t elapsed = (services.clock.nanoseconds() - startNs + nsPerMs - 1) / nsPerMs;
     controls.Label22.setText(QString::number(SlaveThroughput(size, elapsed)));
     return true;
 }
 
 // A send within one millisecond is counted as taking one.
-std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int32_t elapsedMs) {
+std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int64_t elapsedMs) {
     const std::uint64_t milliseconds = elapsedMs > 0 ? static_cast<std::uint64_t>(elapsedMs) : 1;
     return bytes * 1000 / milliseconds;
 }

@@ -19,7 +19,7 @@ struct ModeFlags;
 
 // Bytes a second of a send: bytes × 1000 ÷ elapsed milliseconds, a send
 // within one millisecond counted as taking one.
-std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int32_t elapsedMs);
+std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int64_t elapsedMs);
 
 // The "Slave File I/O" page's controls.
 struct SlaveFileControls {
