@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 
 #include "Form1Ui.h"
+#include "SlaveFileIo.h"
 #include "TForm1.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
@@ -82,10 +83,12 @@ void TForm1::connectKeyboardHandlers() {
     ui->Memo2->installEventFilter(memo2KeyFilter.get());
 }
 
-// While a transfer runs, channel A carries its commands and data only: a
-// typed key would land in the middle of them.
+// While a transfer writes on channel A, it carries the transfer's commands
+// and data only: a typed key would land in the middle of them. A slave
+// receive writes nothing there, and the user may ask the chip for the very
+// data it captures.
 void TForm1::Memo2KeyPress(char& key) {
-    if (modeFlags.TransferBusy) {
+    if (modeFlags.TransferBusy && !slaveFileIo->typedKeysReachTheChip()) {
         return;
     }
     terminalKeyboard->Memo2KeyPress(key);

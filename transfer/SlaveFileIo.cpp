@@ -76,11 +76,15 @@ void SlaveFileIo::Button14Click() {
     SlaveStop = false;
     bool received = false;
     {
+        // The receive writes nothing on channel A: what the user types goes
+        // on reaching the chip, to ask it for the data being captured.
         TransferSession session(services.flags, services.link, services.channel,
                                 services.terminalControls, controls.Button14,
-                                QString::fromLatin1(CloseCaption));
+                                QString::fromLatin1(CloseCaption), StagedKeys::Kept);
         controls.Label23.setText(QStringLiteral("Receiving ") + path);
+        receiving = true;
         received = SlaveReceiveFile(path);
+        receiving = false;
     }
     controls.Label23.setText(received ? QStringLiteral("Done") : QStringLiteral("Failed"));
 }

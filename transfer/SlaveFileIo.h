@@ -32,8 +32,9 @@ struct SlaveFileControls {
 
 // Raw file data over channel A, with no monitor command: "Send File" writes
 // a file's bytes unchanged and shows the throughput; "Rcv File" keeps every
-// byte that arrives until "Close File" and only then puts the file in place.
-// Both need the terminal open; while a send runs its button reads "Cancel".
+// byte that arrives until "Close File" and only then puts the file in place,
+// while the user's typing goes on reaching the chip. Both need the terminal
+// open; while a send runs its button reads "Cancel".
 class SlaveFileIo {
   public:
     using Services = TransferServices;
@@ -50,6 +51,8 @@ class SlaveFileIo {
     // reported in the ASCII pane.
     bool SlaveSendFile(const QString& path);
     bool SlaveReceiveFile(const QString& path);
+    // While a receive runs, typed keys are sent as if no transfer ran.
+    bool typedKeysReachTheChip() const { return receiving; }
 
     bool SlaveStop = false;
 
@@ -59,4 +62,5 @@ class SlaveFileIo {
 
     Services services;
     SlaveFileControls controls;
+    bool receiving = false;
 };

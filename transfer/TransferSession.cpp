@@ -10,10 +10,13 @@
 
 TransferSession::TransferSession(ModeFlags& flags, DeviceLink& link, TransferChannel& channel,
                                  const std::vector<QWidget*>& terminalControls,
-                                 QPushButton& stopButton, const QString& stopCaption)
+                                 QPushButton& stopButton, const QString& stopCaption,
+                                 StagedKeys staged)
     : flags(flags), stopButton(stopButton), restingCaption(stopButton.text()) {
     flags.TransferBusy = true;
-    link.DropStagedA();
+    if (staged == StagedKeys::Dropped) {
+        link.DropStagedA();
+    }
     channel.clearCancel();
     for (QWidget* control : terminalControls) {
         // What only shows the transfer (its progress, rate and status) stays

@@ -15,6 +15,7 @@
 #include "Form1Ui.h"
 #include "LoopSession.h"
 #include "SlaveFileIo.h"
+#include "TForm1.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -46,12 +47,19 @@ class SlaveFileIoTest : public QObject {
     void sendShowsTheProgressAndTheRateOnTheWire_data();
     void sendShowsTheProgressAndTheRateOnTheWire();
     void receiveKeepsEveryByteUntilCloseFile();
+    void keysTypedDuringRcvFileReachTheChip_data();
+    void keysTypedDuringRcvFileReachTheChip();
     void cancelledDialogsChangeNothing();
     void needsTheTerminalOpen();
 
   private:
-    // Opens the terminal in data mode, runs the steps, closes.
-    void inDataMode(const std::function<void(LoopSession&)>& steps);
+    // Opens the terminal (in data mode unless told), runs the steps, closes.
+    void inTerminal(const std::function<void(LoopSession&)>& steps, bool dataMode = true);
+    // A step that runs "Rcv File" into path; each pass of the receive that
+    // processes window events asks closeNow, and "Close File" is pressed
+    // when it says so, or after a minute on the board's clock.
+    void receiveUntil(LoopSession& session, const QString& path,
+                      const std::function<bool()>& closeNow);
     QString local(const QString& name) { return dir->filePath(name); }
 
     std::unique_ptr<WindowFixture> fixture;
@@ -69,15 +77,36 @@ void SlaveFileIoTest::cleanup() {
     dir.reset();
 }
 
-void SlaveFileIoTest::inDataMode(const std::function<void(LoopSession&)>& steps) {
+void SlaveFileIoTest::inTerminal(const std::function<void(LoopSession&)>& steps, bool dataMode) {
     Ui::Form1& f = fixture->form();
     LoopSession session(f);
-    session.waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); })
-        .step([&] { QTest::mouseClick(f.RadioButton4, Qt::LeftButton); },
-              [&] { return f.Label12->text() == QLatin1String("ACK"); });
+    session.waitFor([&] { return f.Memo2->toPlainText().contains(QStringLiteral("D:\\>")); });
+    if (dataMode) {
+        session.step([&] { QTest::mouseClick(f.RadioButton4, Qt::LeftButton); },
+                     [&] { return f.Label12->text() == QLatin1String("ACK"); });
+    }
     steps(session);
     session.run();
     QVERIFY2(session.completed(), qPrintable(QString::number(session.stepsDone())));
+}
+
+void SlaveFileIoTest::receiveUntil(LoopSession& session, const QString& path,
+                                   const std::function<bool()>& closeNow) {
+    session.step([this, path, closeNow] {
+        Ui::Form1& f = fixture->form();
+        QTimer passes;
+        passes.setInterval(0);
+        const std::int64_t giveUp = fixture->clock.peekNanoseconds() + 60'000'000'000;
+        connect(&passes, &QTimer::timeout, this, [&] {
+            if (fixture->window().flags().TransferBusy &&
+                (closeNow() || fixture->clock.peekNanoseconds() > giveUp)) {
+                QTest::mouseClick(f.Button14, Qt::LeftButton);
+            }
+        });
+        fixture->dialogs.answerSave(path);
+        passes.start();
+        QTest::mouseClick(f.Button14, Qt::LeftButton);
+    });
 }
 
 void SlaveFileIoTest::throughput_data() {
@@ -130,7 +159,7 @@ void SlaveFileIoTest::sendShowsTheProgressAndTheRateOnTheWire() {
     connect(f.ProgressBar2, &QProgressBar::valueChanged, this,
             [&] { statusWhileSending = f.Label23->text(); });
 
-    inDataMode([&](LoopSession& session) {
+    inTerminal([&](LoopSession& session) {
         session.step([&] {
             fixture->dialogs.answerOpen(path);
             QTest::mouseClick(f.Button13, Qt::LeftButton);
@@ -177,7 +206,7 @@ void SlaveFileIoTest::receiveKeepsEveryByteUntilCloseFile() {
             QVERIFY(board.sendInDataMode("LATE\r"));
         }
     });
-    inDataMode([&](LoopSession& session) {
+    inTerminal([&](LoopSession& session) {
         session
             .step([&] {
                 fixture->dialogs.answerSave(path);
@@ -194,9 +223,51 @@ void SlaveFileIoTest::receiveKeepsEveryByteUntilCloseFile() {
     QCOMPARE(f.Label23->text(), QStringLiteral("Done"));
 }
 
+void SlaveFileIoTest::keysTypedDuringRcvFileReachTheChip_data() {
+    QTest::addColumn<bool>("dataMode");
+    // Typed before "Rcv File" | typed while it runs.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("captured");
+    const QByteArray version("\rTarvik Monitor 1.0\rD:\\>\r");
+    QTest::newRow("data mode: the echo") << true << "|hello" << QByteArray("hello\r");
+    QTest::newRow("command mode: the answer") << false << "|FWV" << version;
+    QTest::newRow("a line begun before") << false << "FW|V" << version;
+}
+
+// Keys typed during "Rcv File" go out at Enter as when nothing runs, and the
+// chip's answer lands in the file.
+void SlaveFileIoTest::keysTypedDuringRcvFileReachTheChip() {
+    QFETCH(bool, dataMode);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, captured);
+    const QStringList keys = typed.split(QLatin1Char('|'));
+    Ui::Form1& f = fixture->form();
+    EvalBoard& board = fixture->evalBoard();
+    const QString path = local(QStringLiteral("captured.bin"));
+    // The sign-on has been read, so this is never 0 once set.
+    std::uint64_t readBefore = 0;
+    inTerminal(
+        [&](LoopSession& session) {
+            session.step([&] { QTest::keyClicks(f.Memo2, keys[0]); });
+            receiveUntil(session, path, [&] {
+                if (readBefore == 0) {
+                    readBefore = board.takenByReads(ChannelId::A);
+                    QTest::keyClicks(f.Memo2, keys[1]);
+                    QTest::keyClick(f.Memo2, Qt::Key_Return);
+                }
+                return board.takenByReads(ChannelId::A) >= readBefore + captured.size();
+            });
+        },
+        dataMode);
+    const std::vector<QByteArray>& writes = board.writes(ChannelId::A);
+    QCOMPARE(QList<QByteArray>(writes.begin(), writes.end()),
+             QList<QByteArray>{keys.join(QString()).toLatin1() + '\r'});
+    QCOMPARE(fileBytes(path), captured);
+}
+
 void SlaveFileIoTest::cancelledDialogsChangeNothing() {
     Ui::Form1& f = fixture->form();
-    inDataMode([&](LoopSession& session) {
+    inTerminal([&](LoopSession& session) {
         session.step([&] {
             QTest::mouseClick(f.Button14, Qt::LeftButton);
             QTest::mouseClick(f.Button13, Qt::LeftButton);
