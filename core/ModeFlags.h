@@ -12,6 +12,7 @@ struct ModeFlags {
     // next block.
     bool ProgrammingStop = false;
     // A disk transfer or slave file operation is running inside the
-    // terminal's loop: typed keys are not sent meanwhile.
+    // terminal's loop: typed keys are not sent meanwhile, except during a
+    // slave receive, which writes nothing to the chip.
     bool TransferBusy = false;
 };
