@@ -28,7 +28,7 @@ void paint(QLabel* label, const QString& text, const QColor& colour) {
 void TForm1::RefreshStatus() {
     Ui::Form1& f = *ui;
     const bool commandMode = f.RadioButton3->isChecked();
-    ModeState = commandMode ? 0 : 1;
+    ModeState = commandMode ? CommandModeState : DataModeState;
     if (deviceLink->ChannelAOpen) {
         deviceLink->FetchModemStatus();
         const bool dsr = (deviceLink->ModemStatus & hx::ModemStatusDsr) != 0;
@@ -36,26 +36,31 @@ void TForm1::RefreshStatus() {
     } else {
         f.Label12->setText(commandMode ? QStringLiteral("Not Avail") : QStringLiteral("Not AVAIL"));
     }
-    BoardState = f.RadioButton1->isChecked() ? 0 : f.RadioButton2->isChecked() ? 1 : 2;
-    InterfaceState = !deviceLink->ChannelAOpen ? 0 : f.RadioButton5->isChecked() ? 1 : 2;
+    BoardState = f.RadioButton1->isChecked()   ? BoardInReset
+                 : f.RadioButton2->isChecked() ? BoardRunning
+                                               : BoardSuspended;
+    InterfaceState = !deviceLink->ChannelAOpen     ? InterfaceClosed
+                     : f.RadioButton5->isChecked() ? InterfaceRtsEnabled
+                                                   : InterfaceRtsDisabled;
     PaintStatusLabels();
 }
 
 void TForm1::PaintStatusLabels() {
     Ui::Form1& f = *ui;
-    f.Label7->setText(ModeState == 0 ? QStringLiteral("Command") : QStringLiteral("Data"));
+    f.Label7->setText(ModeState == CommandModeState ? QStringLiteral("Command")
+                                                    : QStringLiteral("Data"));
 
-    if (BoardState == 0) {
+    if (BoardState == BoardInReset) {
         paint(f.Label9, QStringLiteral("Reset"), Red);
-    } else if (BoardState == 2) {
+    } else if (BoardState == BoardSuspended) {
         paint(f.Label9, QStringLiteral("Suspend"), Red);
     } else {
         paint(f.Label9, QStringLiteral("Running"), Green);
     }
 
-    if (InterfaceState == 0) {
+    if (InterfaceState == InterfaceClosed) {
         paint(f.Label11, QStringLiteral("Closed"), Red);
-    } else if (InterfaceState == 1) {
+    } else if (InterfaceState == InterfaceRtsEnabled) {
         paint(f.Label11, QStringLiteral("Enabled"), Green);
     } else {
         paint(f.Label11, QStringLiteral("Disabled"), Red);

@@ -29,8 +29,8 @@ class Form1;
 // flags and control groups that keep the modes apart, and the terminal's
 // status indicators. Each mode's handlers are thin slots that live in the
 // mode's own file (Form1Programmer.cpp, Form1Terminal.cpp, ...) and call the
-// mode object, which gets the widgets through form() and the link through
-// link().
+// mode object, which was given the widgets it works with and the link when
+// the window built it.
 class TForm1 : public QWidget, public ControlGroups {
     Q_OBJECT
 
@@ -63,10 +63,18 @@ class TForm1 : public QWidget, public ControlGroups {
     // owns the groups then.
     void applyPortGroupRule();
 
-    // Indicator states, recomputed by RefreshStatus.
-    std::uint8_t ModeState = 0;
-    std::uint8_t BoardState = 0;
-    std::uint8_t InterfaceState = 0;
+    // Indicator states, recomputed by RefreshStatus, with what they hold.
+    static constexpr std::uint8_t CommandModeState = 0;
+    static constexpr std::uint8_t DataModeState = 1;
+    static constexpr std::uint8_t BoardInReset = 0;
+    static constexpr std::uint8_t BoardRunning = 1;
+    static constexpr std::uint8_t BoardSuspended = 2;
+    static constexpr std::uint8_t InterfaceClosed = 0;
+    static constexpr std::uint8_t InterfaceRtsEnabled = 1;
+    static constexpr std::uint8_t InterfaceRtsDisabled = 2;
+    std::uint8_t ModeState = CommandModeState;
+    std::uint8_t BoardState = BoardInReset;
+    std::uint8_t InterfaceState = InterfaceClosed;
 
   public slots:
     void FormCreate();

@@ -21,8 +21,9 @@ class ControlLines {
 
     // The chip runs its firmware.
     void RunChip();
-    // The chip runs its boot loader. Returns 0, 10 when a write to channel
-    // B did not complete, or 2 when the board has no channel B.
+    // The chip runs its boot loader. Returns hx::Ok, hx::FailedToWrite when
+    // a write to channel B did not complete, or hx::DeviceNotFound when the
+    // board has no channel B.
     DriverStatus EnterBootLoader();
     // The chip is held in reset with its program line high.
     void HoldChipInReset();

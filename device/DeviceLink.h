@@ -82,8 +82,9 @@ class DeviceLink {
     void PutByteB(std::uint8_t b);
     DriverStatus FlushBufferA(HxHandle handle, std::int32_t count, std::uint32_t& written);
     DriverStatus FlushBufferB(std::int32_t count, std::uint32_t& written);
-    // Everything staged for the channel in one write to its handle: 0 when
-    // all of it went out, else 10 with the rest still staged.
+    // Everything staged for the channel in one write to its handle: hx::Ok
+    // when all of it went out, else hx::FailedToWrite with the rest still
+    // staged.
     DriverStatus SendStagedA();
     DriverStatus SendStagedB();
     // Forgets what is staged for the channel without sending it.

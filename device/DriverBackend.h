@@ -43,8 +43,8 @@ class BridgeChannel {
     virtual DriverStatus close() = 0;
 };
 
-// A source of bridge devices: the simulated boards, a scripted fake in tests,
-// real ports later. Devices are listed by index, each with its description
+// A source of bridge devices: the simulated boards, the computer's serial
+// ports, a scripted fake in tests. Devices are listed by index, each with its description
 // (a board's name followed by " A" or " B").
 class DriverBackend {
   public:

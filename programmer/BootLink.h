@@ -27,7 +27,7 @@ class BootLink {
 
     DriverStatus ConfigureBootLink(HxHandle handle, std::uint32_t baudRate);
     bool SyncBootLoader(HxHandle handle);
-    // Returns 0 when all six bytes were written, else 10.
+    // hx::Ok when all six bytes were written, else hx::FailedToWrite.
     DriverStatus SendSpeedChange(HxHandle handle);
     void SendBlockHeader(HxHandle handle, std::uint32_t blockAddress);
     // One block of BootBlockSize bytes, as two writes of half a block each.
