@@ -4,16 +4,13 @@
 // them; at both sizes every control shows whole inside its page, none overlaps
 // another, and the Terminal Mode side panel shows all its tabs at once.
 #include <QLabel>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
-#include "DriverRegistry.h"
 #include "Form1Ui.h"
-#include "ScriptedBackend.h"
-#include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "TForm1.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -99,25 +96,22 @@ class LayoutTest : public QObject {
     QWidget* control(const QString& name);
     void resizeWindow(const QSize& size);
 
-    SelfAdvancingClock clock;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<WindowFixture> fixture;
+    TForm1* window = nullptr;
 };
 
 void LayoutTest::init() {
-    ScriptedBackend::installFresh();
-    window = std::make_unique<TForm1>(clock, dialogs);
-    window->show();
+    fixture = WindowFixture::overScriptedBackend();
+    window = &fixture->window();
 }
 
 void LayoutTest::cleanup() {
-    window.reset();
-    DriverRegistry::instance().reset();
+    fixture.reset();
 }
 
 QWidget* LayoutTest::control(const QString& name) {
     if (name == window->objectName()) {
-        return window.get();
+        return window;
     }
     return window->findChild<QWidget*>(name);
 }
@@ -300,9 +294,9 @@ void LayoutTest::grownWindowKeepsControlsBesideThePanes() {
     bringToFront(shown);
     reveal({shown});
     const auto relativePlace = [&] {
-        const QRect edge = placeIn(beside, window.get());
+        const QRect edge = placeIn(beside, window);
         const QPoint corner = besideRightEdge ? edge.topRight() : edge.topLeft();
-        return placeIn(shown, window.get()).translated(-corner);
+        return placeIn(shown, window).translated(-corner);
     };
     const QRect atDefinedSize = relativePlace();
     resizeWindow(GrownSize);

@@ -45,9 +45,7 @@ class OneChannelTest : public QObject {
 
 void OneChannelTest::init() {
     fixture = std::make_unique<WindowFixture>();
-    solo = std::make_shared<ScriptedBackend>();
-    solo->setDevices({"Solo A"});
-    DriverRegistry::instance().install(solo);
+    solo = fixture->addScriptedBackend({"Solo A"});
     QVERIFY(fixture->pickBoard(QStringLiteral("Solo")));
 }
 

@@ -9,11 +9,10 @@
 #include "FileFilter.h"
 #include "Form1Ui.h"
 #include "ScriptedBackend.h"
-#include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "SimBackend.h"
 #include "TForm1.h"
 #include "TestLink.h"
+#include "WindowFixture.h"
 
 Q_DECLARE_METATYPE(ModeFlags)
 
@@ -74,36 +73,23 @@ class WindowTest : public QObject {
     void dialogFilters();
 
   private:
-    Ui::Form1& ui() { return window->form(); }
-    void chooseBoard(const QString& name = QStringLiteral("X"));
+    Ui::Form1& ui() { return fixture->form(); }
     void openChannelA();
     void expectGroups(bool programmer, bool terminal, bool spy);
 
-    SelfAdvancingClock clock;
-    ScriptedDialogs dialogs;
-    std::shared_ptr<ScriptedBackend> backend;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<WindowFixture> fixture;
+    ScriptedBackend* backend = nullptr;
+    TForm1* window = nullptr;
 };
 
 void WindowTest::init() {
-    backend = ScriptedBackend::installFresh();
-    dialogs.clear();
-    window = std::make_unique<TForm1>(clock, dialogs);
-    window->show();
+    fixture = WindowFixture::overScriptedBackend();
+    backend = &fixture->scripted();
+    window = &fixture->window();
 }
 
 void WindowTest::cleanup() {
-    window.reset();
-    DriverRegistry::instance().reset();
-}
-
-// As the user does it: open the list, then pick the entry.
-void WindowTest::chooseBoard(const QString& name) {
-    ui().ComboBox1->showPopup();
-    ui().ComboBox1->hidePopup();
-    const int index = ui().ComboBox1->findText(name);
-    QVERIFY(index >= 0);
-    ui().ComboBox1->setCurrentIndex(index);
+    fixture.reset();
 }
 
 void WindowTest::openChannelA() {
@@ -157,7 +143,7 @@ void WindowTest::startsLockedWithStartIndicators() {
     QCOMPARE(textColour(f.Label12), Black);
     QVERIFY(!window->flags().TerminalOpen);
     QVERIFY(!window->flags().SpyOpen);
-    QVERIFY(dialogs.informations.isEmpty());
+    QVERIFY(fixture->dialogs.informations.isEmpty());
     expectGroups(false, false, false);
 }
 
@@ -284,7 +270,7 @@ void WindowTest::startStates() {
 
 // Each radio group switches only its own members.
 void WindowTest::radioGroupsAreIndependent() {
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     Ui::Form1& f = ui();
     QTest::mouseClick(f.RadioButton7, Qt::LeftButton);
     QVERIFY(f.RadioButton7->isChecked());
@@ -310,7 +296,7 @@ void WindowTest::radioGroupsAreIndependent() {
 // The list ends at the first empty description: W is not shown.
 void WindowTest::dropDownListsEachBoardOnceAndLocksEverything() {
     backend->setDevices({"X A", "X B", "Y A", "Y B", "Z", "DATA", "A", "", "W A"});
-    chooseBoard(QStringLiteral("Y"));
+    QVERIFY(fixture->pickBoard(QStringLiteral("Y")));
     expectGroups(true, true, true);
 
     ui().ComboBox1->showPopup();
@@ -321,7 +307,7 @@ void WindowTest::dropDownListsEachBoardOnceAndLocksEverything() {
     QCOMPARE(window->link().DeviceList[4], QStringLiteral("Z"));
     // Listing opens nothing.
     QCOMPARE(backend->openChannelCount(), 0);
-    QVERIFY(dialogs.errors.isEmpty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void WindowTest::pickingABoardUnlocksAllModes() {
@@ -353,11 +339,11 @@ void WindowTest::noDeviceGivesAnEmptyList() {
 // indicator reads the evaluation board's own DSR line.
 void WindowTest::simulatedBoardsAreInTheChooser() {
     DriverRegistry::instance().reset();
-    DriverRegistry::instance().install(std::make_shared<SimBackend>(clock));
+    DriverRegistry::instance().install(std::make_shared<SimBackend>(fixture->clock));
     window->ComboBox1DropDown();
     QCOMPARE(itemsOf(ui().ComboBox1),
              QStringList({SimBackend::EvalBoardName, SimBackend::SpyBoardName}));
-    chooseBoard(SimBackend::EvalBoardName);
+    QVERIFY(fixture->pickBoard(QString::fromLatin1(SimBackend::EvalBoardName)));
     expectGroups(true, true, true);
 
     DeviceLink& link = window->link();
@@ -373,22 +359,22 @@ void WindowTest::simulatedBoardsAreInTheChooser() {
     window->RefreshStatus();
     QCOMPARE(ui().Label12->text(), QStringLiteral("NoACK"));
     QCOMPARE(textColour(ui().Label12), Red);
-    QVERIFY(dialogs.errors.isEmpty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void WindowTest::failedCountGivesAnEmptyListWithoutDialog() {
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     backend->fail("count", hx::IoError);
     window->ComboBox1DropDown();
     QCOMPARE(ui().ComboBox1->count(), 0);
-    QVERIFY(dialogs.errors.isEmpty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
     expectGroups(false, false, false);
 }
 
 // A capture has switched the programmer and terminal groups off and keeps
 // Close Spy on; relisting the boards must not turn either around.
 void WindowTest::runningCaptureKeepsItsGroupsThroughThePortChooser() {
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     window->flags().SpyOpen = true;
     window->DisableProgrammerControls();
     window->DisableTerminalControls();
@@ -426,7 +412,7 @@ void WindowTest::ackIndicator() {
     QFETCH(uint, modemStatus);
     QFETCH(QString, text);
     QFETCH(QColor, colour);
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     backend->setModemStatus("X A", modemStatus);
     if (channelOpen) {
         openChannelA();
@@ -437,15 +423,15 @@ void WindowTest::ackIndicator() {
     QCOMPARE(textColour(ui().Label12), colour);
     QCOMPARE(ui().Label7->text(), dataMode ? QStringLiteral("Data") : QStringLiteral("Command"));
     QCOMPARE(window->ModeState, dataMode ? 1 : 0);
-    QVERIFY(dialogs.errors.isEmpty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void WindowTest::failedModemQueryIsReported() {
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     openChannelA();
     backend->fail("modemStatus", hx::IoError);
     window->RefreshStatus();
-    QCOMPARE(dialogs.errors,
+    QCOMPARE(fixture->dialogs.errors,
              QStringList({QStringLiteral("HX_GetModemStatus - General IO Error...")}));
     // Nothing was read: the last status (0) stands, which command mode reads
     // as the board agreeing.
@@ -481,7 +467,7 @@ void WindowTest::boardAndInterfaceIndicators() {
     QFETCH(QColor, boardColour);
     QFETCH(QString, interfaceText);
     QFETCH(QColor, interfaceColour);
-    chooseBoard();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     if (channelOpen) {
         openChannelA();
     }
@@ -532,10 +518,10 @@ void WindowTest::pageShowNotices() {
     QFETCH(QStringList, notices);
     // Start from another page so that the switch is a real change.
     ui().PageControl1->setCurrentIndex(page == 0 ? 2 : 0);
-    dialogs.clear();
+    fixture->dialogs.clear();
     window->flags() = flags;
     ui().PageControl1->setCurrentIndex(page);
-    QCOMPARE(dialogs.informations, notices);
+    QCOMPARE(fixture->dialogs.informations, notices);
     QCOMPARE(ui().PageControl1->currentIndex(), page);
 }
 
@@ -556,7 +542,7 @@ void WindowTest::closingStopsLoopsAndClosesBothChannels() {
     QVERIFY(!link.ChannelBOpen);
     QCOMPARE(backend->openChannelCount(), 0);
     QCOMPARE(backend->calls().filter(QStringLiteral("close")).size(), 2);
-    QVERIFY(dialogs.errors.isEmpty());
+    QVERIFY(fixture->dialogs.errors.isEmpty());
 }
 
 void WindowTest::terminalLogAddsLines() {

@@ -2,20 +2,18 @@
 // while the connection is open, what goes out on channel A and when, the
 // line history and its recall into the Programmer Mode pane.
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <functional>
 #include <memory>
 
 #include "DeviceLink.h"
-#include "DriverRegistry.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
 #include "ScriptedBackend.h"
-#include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "TForm1.h"
 #include "TerminalKeyboard.h"
+#include "WindowFixture.h"
 
 using Step = std::function<void()>;
 
@@ -60,8 +58,7 @@ class KeyboardTest : public QObject {
     void recordStartsAfreshButKeepsTheStaging();
 
   private:
-    Ui::Form1& ui() { return window->form(); }
-    void chooseBoard();
+    Ui::Form1& ui() { return fixture->form(); }
     // Runs each step inside the open connection's receive loop, with receive
     // passes between the steps, then presses Close.
     void whileOpen(const QList<Step>& steps);
@@ -70,30 +67,21 @@ class KeyboardTest : public QObject {
     void chipSends(const QByteArray& bytes);
     QList<QByteArray> writesOnChannelA() const;
 
-    SelfAdvancingClock clock;
-    ScriptedDialogs dialogs;
-    std::shared_ptr<ScriptedBackend> backend;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<WindowFixture> fixture;
+    ScriptedBackend* backend = nullptr;
+    TForm1* window = nullptr;
 };
 
 void KeyboardTest::init() {
-    backend = ScriptedBackend::installFresh();
-    dialogs.clear();
-    window = std::make_unique<TForm1>(clock, dialogs);
-    window->show();
-    chooseBoard();
+    fixture = WindowFixture::overScriptedBackend();
+    backend = &fixture->scripted();
+    window = &fixture->window();
+    QVERIFY(fixture->pickBoard(QStringLiteral("X")));
+    QVERIFY(ui().Button6->isEnabled());
 }
 
 void KeyboardTest::cleanup() {
-    window.reset();
-    DriverRegistry::instance().reset();
-}
-
-void KeyboardTest::chooseBoard() {
-    ui().ComboBox1->showPopup();
-    ui().ComboBox1->hidePopup();
-    ui().ComboBox1->setCurrentIndex(ui().ComboBox1->findText(QStringLiteral("X")));
-    QVERIFY(ui().Button6->isEnabled());
+    fixture.reset();
 }
 
 // Each step runs once the loop has made two passes since the step before:

@@ -15,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-#include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
@@ -561,9 +560,7 @@ void DiskTransferTest::answersAreJudgedByWhatSuccessLooksLike() {
     QFETCH(QByteArray, leftover);
     QFETCH(QString, says);
     QFETCH(int, withinMs);
-    auto chip = std::make_shared<ScriptedBackend>();
-    chip->setDevices({"X A", "X B"});
-    DriverRegistry::instance().install(chip);
+    const std::shared_ptr<ScriptedBackend> chip = fixture->addScriptedBackend({"X A", "X B"});
     QVERIFY(fixture->pickBoard(QStringLiteral("X")));
     chip->onLine([&](const std::string& device, const QByteArray& line) {
         if (device != "X A") {
