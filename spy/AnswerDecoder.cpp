@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "DeviceLink.h"
+#include "LineBytes.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr std::uint8_t CarriageReturn = 0x0D;
 constexpr std::int32_t Capacity = static_cast<std::int32_t>(AnswerDecoder::BufferSize);
 
 const QString Prefix = QStringLiteral("Ans Decode: ");

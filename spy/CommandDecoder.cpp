@@ -8,14 +8,13 @@
 #include <utility>
 
 #include "DeviceLink.h"
+#include "LineBytes.h"
 #include "SpyBaudDivisors.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
 
 namespace {
 
-constexpr std::uint8_t CarriageReturn = 0x0D;
-constexpr std::uint8_t Space = 0x20;
 constexpr std::uint8_t SetBaudRateCode = 0x14;
 constexpr std::uint8_t SetupCode = 0x9A;
 constexpr std::int32_t Capacity = static_cast<std::int32_t>(CommandDecoder::BufferSize);

@@ -8,16 +8,14 @@
 
 #include "Clock.h"
 #include "ControlGroups.h"
+#include "ControlLines.h"
 #include "HxDriver.h"
 #include "IdleWait.h"
+#include "LineBytes.h"
 #include "ModeFlags.h"
 
 namespace {
 
-constexpr std::uint8_t CarriageReturn = 0x0D;
-// The line-mask of the chip's control lines on channel B; mode 0 gives the
-// channel back to serial reception.
-constexpr std::uint8_t ControlLineMask = 0x94;
 constexpr std::uint8_t LatencyMs = 16;
 // The bridge divides its 3 MHz clock by 1 to 16383.875.
 constexpr std::uint32_t LowestBridgeBaud = 184;
@@ -121,7 +119,7 @@ bool SpyCapture::ApplySpyPortSettings() {
         link.SelectChannelB();
         // Out of the bit mode that drives the chip's lines in the other
         // modes; a channel already in serial mode takes this as it is.
-        HX_SetBitMode(link.CurrentHandle, ControlLineMask, hx::BitModeReset);
+        HX_SetBitMode(link.CurrentHandle, ControlLines::ControlLineMask, hx::BitModeReset);
         applyLineSettings();
     }
     return true;

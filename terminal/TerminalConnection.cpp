@@ -11,12 +11,12 @@
 #include "ControlGroups.h"
 #include "DeviceLink.h"
 #include "IdleWait.h"
+#include "LineBytes.h"
 #include "ModeFlags.h"
 #include "TerminalDisplay.h"
 
 namespace {
 
-constexpr std::uint8_t CarriageReturn = 0x0D;
 constexpr std::array<std::uint8_t, 4> SetBaudCommand{'S', 'B', 'D', ' '};
 constexpr std::array<std::uint8_t, 4> SuspendCommand{'S', 'U', 'M', CarriageReturn};
 // The monitor answers a baud change at the old rate; the bridge follows only

@@ -3,10 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "DeviceLink.h"
-
-namespace {
-constexpr std::uint8_t CarriageReturn = 0x0D;
-}
+#include "LineBytes.h"
 
 TerminalDisplay::TerminalDisplay(QPlainTextEdit& asciiPane, QPlainTextEdit& hexPane, Clock& clock,
                                  int hexPaneLineLimit)

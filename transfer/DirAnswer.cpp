@@ -1,10 +1,9 @@
 #include "DirAnswer.h"
 
+#include "LineBytes.h"
 #include "MonitorAnswerText.h"
 
 namespace {
-constexpr std::uint8_t CarriageReturn = 0x0D;
-constexpr std::uint8_t Space = 0x20;
 constexpr int SizeBytes = 4;
 
 enum Field { NameField = 0, SizeField = 1, TailField = 2 };

@@ -1,7 +1,8 @@
 #include "MonitorAnswerText.h"
 
+#include "LineBytes.h"
+
 namespace {
-constexpr char CarriageReturn = 0x0D;
 constexpr QByteArrayView ExtendedPrompt = "D:\\>";
 constexpr QByteArrayView ShortPrompt = ">";
 }  // namespace

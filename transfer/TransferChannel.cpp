@@ -10,13 +10,12 @@
 #include "DirAnswer.h"
 #include "HxDriver.h"
 #include "IdleWait.h"
+#include "LineBytes.h"
 #include "ModeFlags.h"
 #include "MonitorAnswerText.h"
 #include "TerminalDisplay.h"
 
 namespace {
-constexpr std::uint8_t CarriageReturn = 0x0D;
-constexpr std::uint8_t Space = 0x20;
 constexpr std::int64_t BitsPerByte = 10;
 }  // namespace
 
