@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "BridgeBaudRate.h"
 #include "Clock.h"
 #include "ControlGroups.h"
 #include "ControlLines.h"
@@ -17,9 +18,6 @@
 namespace {
 
 constexpr std::uint8_t LatencyMs = 16;
-// The bridge divides its 3 MHz clock by 1 to 16383.875.
-constexpr std::uint32_t LowestBridgeBaud = 184;
-constexpr std::uint32_t HighestBridgeBaud = 3'000'000;
 
 }  // namespace
 
@@ -138,9 +136,8 @@ void SpyCapture::applyLineSettings() {
 
 std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
     const QString text = controls.ComboBox3.currentText();
-    bool isNumber = false;
-    const std::uint32_t baudRate = text.trimmed().toUInt(&isNumber, 10);
-    if (!isNumber || baudRate < LowestBridgeBaud || baudRate > HighestBridgeBaud) {
+    const std::optional<std::uint32_t> baudRate = BaudRateFromText(text);
+    if (!baudRate || *baudRate < LowestBridgeBaud || *baudRate > HighestBridgeBaud) {
         spyPanes.SpyLog(
             QStringLiteral("ERROR : \"%1\" is not a baud rate the bridge can run at").arg(text));
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "BaudDivisor.h"
 
+#include "BridgeBaudRate.h"
+
 namespace {
 
 constexpr std::uint32_t SerialClock = 3'000'000;
@@ -33,7 +35,7 @@ const FractionBits& fractionFor(std::uint32_t thousandths) {
 }
 
 bool selectable(std::uint32_t baudRate) {
-    if (baudRate < LowestLinkBaud || baudRate > HighestLinkBaud) {
+    if (baudRate < LowestBridgeBaud || baudRate > HighestBridgeBaud) {
         return false;
     }
     const bool integerPartIsOne = SerialClock / baudRate == 1;

@@ -10,9 +10,6 @@
 // the second byte's two top bits and the third byte's bit 0.
 using DivisorBytes = std::array<std::uint8_t, 3>;
 
-inline constexpr std::uint32_t LowestLinkBaud = 184;
-inline constexpr std::uint32_t HighestLinkBaud = 3'000'000;
-
 // The bytes for a rate, or nothing when the divisor cannot select that rate:
 // below 184 baud the integer part overflows into the fraction bits; above
 // 3,000,000 it is 0; between 1,500,000 and 3,000,000 it is 1, which the chip

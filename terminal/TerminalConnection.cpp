@@ -6,6 +6,7 @@
 #include <QRadioButton>
 
 #include "BaudDivisor.h"
+#include "BridgeBaudRate.h"
 #include "ChannelOpening.h"
 #include "Clock.h"
 #include "ControlGroups.h"
@@ -346,9 +347,8 @@ bool TerminalConnection::deviceChosen() {
 
 std::optional<std::uint32_t> TerminalConnection::chosenBaudRate() {
     const QString text = controls.ComboBox2.currentText();
-    bool isNumber = false;
-    const std::uint32_t baudRate = text.trimmed().toUInt(&isNumber, 10);
-    if (!isNumber || !BaudDivisorBytes(baudRate)) {
+    const std::optional<std::uint32_t> baudRate = BaudRateFromText(text);
+    if (!baudRate || !BaudDivisorBytes(*baudRate)) {
         log(QStringLiteral("ERROR : \"%1\" is not a baud rate the link can run at").arg(text));
         return std::nullopt;
     }
