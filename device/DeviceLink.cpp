@@ -160,6 +160,13 @@ DriverStatus DeviceLink::SendStagedB() {
     return FlushBufferB(WriteCountB, written);
 }
 
+bool DeviceLink::ChooseBoard(const QString& board) {
+    SelectedDevice = board;
+    ChannelAName = board + QStringLiteral(" A");
+    ChannelBName = board + QStringLiteral(" B");
+    return !board.isEmpty();
+}
+
 void DeviceLink::closeChannel(HxHandle handle, bool& isOpen, CloseFailure failure) {
     if (!isOpen) {
         return;

@@ -101,6 +101,9 @@ class DeviceLink {
     void CloseChannelB(CloseFailure failure = CloseFailure::Reported);
 
     // --- Enumeration and opening by description ---
+    // The board the modes work with, by its name in the port chooser: its
+    // channels are that name followed by " A" and " B". False for no name.
+    bool ChooseBoard(const QString& board);
     DriverStatus ListDescriptionByIndex(std::uint32_t index);
     QString ReadDescriptionBuffer() const;
     void StoreOpenDescription(const QString& text);

@@ -76,8 +76,7 @@ void Programmer::RunProgramming() {
     // that cannot be sent leaves the chip's flash as it was.
     if (loadImage(path)) {
         ProgrammerLog(QStringLiteral("Starting Comms Link"));
-        link.ChannelAName = device + QStringLiteral(" A");
-        link.ChannelBName = device + QStringLiteral(" B");
+        link.ChooseBoard(device);
         if (openChannels()) {
             if (setUpBootLink()) {
                 programChip();

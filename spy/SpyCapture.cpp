@@ -75,14 +75,10 @@ void SpyCapture::open() {
 }
 
 bool SpyCapture::deviceChosen() {
-    DeviceLink& link = services.link;
-    link.SelectedDevice = controls.ComboBox1.currentText();
-    if (link.SelectedDevice.isEmpty()) {
+    if (!services.link.ChooseBoard(controls.ComboBox1.currentText())) {
         spyPanes.SpyLog(QStringLiteral("ERROR : You must select a device"));
         return false;
     }
-    link.ChannelAName = link.SelectedDevice + QStringLiteral(" A");
-    link.ChannelBName = link.SelectedDevice + QStringLiteral(" B");
     return true;
 }
 

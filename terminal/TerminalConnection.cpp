@@ -334,14 +334,10 @@ void TerminalConnection::driveChannelA(DriverStatus (DeviceLink::*line)()) {
 }
 
 bool TerminalConnection::deviceChosen() {
-    DeviceLink& link = services.link;
-    link.SelectedDevice = controls.ComboBox1.currentText();
-    if (link.SelectedDevice.isEmpty()) {
+    if (!services.link.ChooseBoard(controls.ComboBox1.currentText())) {
         log(QStringLiteral("ERROR : You must select a device"));
         return false;
     }
-    link.ChannelAName = link.SelectedDevice + QStringLiteral(" A");
-    link.ChannelBName = link.SelectedDevice + QStringLiteral(" B");
     return true;
 }
 
