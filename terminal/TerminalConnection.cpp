@@ -68,15 +68,13 @@ void TerminalConnection::open() {
 
 bool TerminalConnection::openChannelA() {
     DeviceLink& link = services.link;
-    if (!link.FindAndOpenChannel(link.ChannelAName)) {
+    if (!OpenChannelIfClosed(link, link.ChannelAName, link.HandleA, link.ChannelAOpen)) {
         // Nothing of the connection is left behind, and the user is told why
         // nothing happened even when the board has simply gone away.
         log(QStringLiteral("ERROR : failed to open ") + link.ChannelAName);
         link.CloseChannelB();
         return false;
     }
-    link.ChannelAOpen = true;
-    link.HandleA = link.CurrentHandle;
     return true;
 }
 
