@@ -44,8 +44,8 @@ class BridgeChannel {
 };
 
 // A source of bridge devices: the simulated boards, the computer's serial
-// ports, a scripted fake in tests. Devices are listed by index, each with its description
-// (a board's name followed by " A" or " B").
+// ports, a scripted fake in tests. Devices are listed by index, each with its
+// description (a board's name followed by " A" or " B").
 class DriverBackend {
   public:
     virtual ~DriverBackend() = default;

@@ -12,6 +12,7 @@
 #include "Dialogs.h"
 #include "DiskFileName.h"
 #include "HxDriver.h"
+#include "LineBytes.h"
 #include "ModeFlags.h"
 #include "MonitorAnswerText.h"
 #include "TerminalDisplay.h"
@@ -33,7 +34,7 @@ constexpr qsizetype DataTailBytes = 2 * AnswerLines::LongestLine + 8;
 
 // The bytes after the last carriage return.
 QByteArray lastLineOf(const QByteArray& bytes) {
-    return bytes.sliced(bytes.lastIndexOf('\r') + 1).right(AnswerLines::LongestLine);
+    return bytes.sliced(bytes.lastIndexOf(CarriageReturn) + 1).right(AnswerLines::LongestLine);
 }
 
 }  // namespace
@@ -355,7 +356,9 @@ void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
 // from its start in the data.
 bool DiskTransfer::receiveData(const QString& command, std::uint32_t count, QSaveFile& file,
                                std::uint64_t before, std::uint32_t size, const QString& lost) {
-    dataTail.clear();
+    // The last bytes of the data: when the chip sends an answer instead, its
+    // line is found here.
+    QByteArray dataTail;
     const auto sink = [&](const std::uint8_t* bytes, std::uint32_t read) {
         const auto* text = reinterpret_cast<const char*>(bytes);
         dataTail.append(text, read);

@@ -100,7 +100,4 @@ class DiskTransfer {
     MonitorRestart restartMonitor;
     DirAnswerParser dirParser{dirAnswer};
     QString currentName;
-    // The last bytes of the data received for one command: when the chip
-    // sends an answer instead of the data, its line is found here.
-    QByteArray dataTail;
 };

@@ -33,7 +33,6 @@ class AnswerLines {
     // Every expected prompt has come, or a line has shown the answer bad:
     // either way there is nothing more to wait for.
     bool settled() const { return failed() || promptLines >= expectedPrompts; }
-    bool good() const { return !failed() && promptLines >= expectedPrompts; }
     bool failed() const { return hasUnexpectedLine; }
     // The first line that is neither empty nor the prompt, at most
     // LongestLine bytes of it.
@@ -41,7 +40,6 @@ class AnswerLines {
     // That line was the answer's first: it may have begun before the
     // answer did, in bytes taken as data.
     bool unexpectedLineFirst() const { return unexpectedFirst; }
-    int prompts() const { return promptLines; }
 
   private:
     int expectedPrompts;

@@ -7,7 +7,6 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "BridgeDrain.h"
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
@@ -139,9 +138,8 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
     }
     // The time runs until the last byte has left the bridge; each write
     // waited until the bridge could take it whole, so it holds one at most.
-    const TransferEnd drained =
-        AwaitBridgeEmpty(channel, services.link, services.clock,
-                         std::min<std::uint64_t>(size, TransferChannel::TransferBufferSize));
+    const TransferEnd drained = channel.awaitBridgeEmpty(
+        std::min<std::uint64_t>(size, TransferChannel::TransferBufferSize));
     if (drained == TransferEnd::Cancelled) {
         return failed(QStringLiteral("the send was cancelled"));
     }

@@ -213,17 +213,32 @@ TransferEnd TransferChannel::sendData(std::uint32_t count) {
 // while the bridge's buffer drains: the write waits, with the window alive,
 // until the bridge can take it whole. It gives up when the bridge takes
 // nothing for as long as two full writes take on the wire, plus the margin.
+// A driver that cannot tell leaves it to the write.
 TransferEnd TransferChannel::awaitTransmitRoom(std::uint32_t count) {
-    const std::int64_t deadline =
-        clock.milliseconds() + WaitMarginMs + wireMs(2 * std::uint64_t{TransferBufferSize});
+    return awaitRoom(count, WaitMarginMs + wireMs(2 * std::uint64_t{TransferBufferSize}),
+                     TransferEnd::Done);
+}
+
+// Room for more than any transmit buffer holds is reported only once it is
+// empty.
+TransferEnd TransferChannel::awaitBridgeEmpty(std::uint64_t stillHeld) {
+    return awaitRoom(std::numeric_limits<std::uint32_t>::max(), WaitMarginMs + wireMs(stillHeld),
+                     TransferEnd::LinkFailed);
+}
+
+TransferEnd TransferChannel::awaitRoom(std::uint32_t bytes, std::int64_t limitMs,
+                                       TransferEnd whenDriverCannotTell) {
+    const std::int64_t deadline = clock.milliseconds() + limitMs;
     constexpr auto waitUs = static_cast<std::uint32_t>(WindowEventIntervalMs * 1000);
     for (;;) {
         if (cancelled()) {
             return TransferEnd::Cancelled;
         }
         bool room = false;
-        // A driver that cannot tell leaves it to the write.
-        if (WaitForTransmitRoom(link.HandleA, count, waitUs, room) != hx::Ok || room) {
+        if (WaitForTransmitRoom(link.HandleA, bytes, waitUs, room) != hx::Ok) {
+            return whenDriverCannotTell;
+        }
+        if (room) {
             return TransferEnd::Done;
         }
         if (clock.milliseconds() >= deadline) {

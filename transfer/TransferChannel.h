@@ -73,6 +73,12 @@ class TransferChannel {
     // more for too long or the write came back short (nothing is left
     // staged then).
     TransferEnd sendData(std::uint32_t count);
+    // Waits, with the window alive, until the bridge has put on the wire
+    // every byte written: a write returns once the bridge has taken its
+    // bytes, long before the last of them has left at a slow rate. stillHeld
+    // is how much the bridge may hold at most; the wait gives up after the
+    // margin plus their wire time. LinkFailed when the driver cannot tell.
+    TransferEnd awaitBridgeEmpty(std::uint64_t stillHeld);
 
     // Processes window events when the last time is 20 ms ago or more.
     void keepWindowAlive();
@@ -100,6 +106,9 @@ class TransferChannel {
     // How long a wait bears silence: the margin plus one chunk's wire time.
     std::int64_t silenceLimitMs() const;
     TransferEnd awaitTransmitRoom(std::uint32_t count);
+    // Until the bridge has room for bytes, for at most limitMs.
+    TransferEnd awaitRoom(std::uint32_t bytes, std::int64_t limitMs,
+                          TransferEnd whenDriverCannotTell);
 
     DeviceLink& link;
     TerminalDisplay& display;
