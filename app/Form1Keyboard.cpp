@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 
 #include "Form1Ui.h"
+#include "ModeLoop.h"
 #include "SlaveFileIo.h"
 #include "TForm1.h"
 #include "TerminalDisplay.h"
@@ -77,6 +78,8 @@ class Memo2KeyFilter : public QObject {
 
 void TForm1::connectKeyboardHandlers() {
     terminalDisplay = std::make_unique<TerminalDisplay>(*ui->Memo2, *ui->Memo3, windowClock);
+    terminalLoop =
+        std::make_unique<ModeLoop>(windowClock, [this] { terminalDisplay->flushIfDue(); });
     terminalKeyboard =
         std::make_unique<TerminalKeyboard>(*deviceLink, *terminalDisplay, *ui->Memo1);
     memo2KeyFilter = std::make_unique<Memo2KeyFilter>(*this, *terminalDisplay);

@@ -14,7 +14,9 @@ void TForm1::connectTerminalHandlers() {
                               *f.RadioButton4, *f.RadioButton5, *f.RadioButton6, *f.RadioButton7,
                               *f.GroupBox1,    *f.GroupBox2};
     TerminalConnection::Services services{
-        *deviceLink, modeFlags, *this, *terminalDisplay, windowClock, [this] { RefreshStatus(); }};
+        *deviceLink, modeFlags, *this, *terminalDisplay, windowClock, *terminalLoop, [this] {
+            RefreshStatus();
+        }};
     terminalConnection = std::make_unique<TerminalConnection>(std::move(services), controls);
 
     connect(f.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);

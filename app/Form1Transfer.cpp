@@ -12,7 +12,7 @@
 void TForm1::connectTransferHandlers() {
     Ui::Form1& f = *ui;
     transferChannel =
-        std::make_unique<TransferChannel>(*deviceLink, *terminalDisplay, modeFlags, windowClock);
+        std::make_unique<TransferChannel>(*deviceLink, *terminalDisplay, modeFlags, *terminalLoop);
     diskTransfer = std::make_unique<DiskTransfer>(
         TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
                          windowClock, terminalControls},

@@ -12,6 +12,7 @@
 #include "Dialogs.h"
 #include "DiskTransfer.h"
 #include "Form1Ui.h"
+#include "ModeLoop.h"
 #include "Programmer.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
@@ -260,9 +261,9 @@ void TForm1::FormCreate() {
 // A loop that is running when the window closes is nested below this handler;
 // it sees its stop flag at its next pass and returns.
 void TForm1::FormClose() {
-    modeFlags.TerminalStop = true;
-    modeFlags.SpyStop = true;
-    modeFlags.ProgrammingStop = true;
+    modeFlags.TerminalStop.request(StopCause::WindowClosing);
+    modeFlags.SpyStop.request(StopCause::WindowClosing);
+    modeFlags.ProgrammingStop.request(StopCause::WindowClosing);
     deviceLink->CloseChannelA();
     deviceLink->CloseChannelB();
 }

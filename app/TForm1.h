@@ -11,6 +11,7 @@
 class Clock;
 class Dialogs;
 class DeviceLink;
+class ModeLoop;
 class QCloseEvent;
 class Programmer;
 class TerminalConnection;
@@ -155,6 +156,8 @@ class TForm1 : public QWidget, public ControlGroups {
     // Mode objects.
     std::unique_ptr<Programmer> programmer;
     std::unique_ptr<TerminalDisplay> terminalDisplay;
+    // The terminal's loop, which the transfers inside it run on too.
+    std::unique_ptr<ModeLoop> terminalLoop;
     std::unique_ptr<TerminalKeyboard> terminalKeyboard;
     std::unique_ptr<TerminalConnection> terminalConnection;
     std::unique_ptr<TransferChannel> transferChannel;

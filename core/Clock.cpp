@@ -7,9 +7,3 @@ std::int32_t ElapsedMilliseconds(const TimeOfDay& later, const TimeOfDay& earlie
     const std::int32_t millis = later.millisecond - earlier.millisecond;
     return ((hours * 60 + minutes) * 60 + seconds) * 1000 + millis;
 }
-
-std::int32_t ElapsedMillisecondsWithinADay(const TimeOfDay& later, const TimeOfDay& earlier) {
-    constexpr std::int32_t millisecondsPerDay = 86'400'000;
-    const std::int32_t elapsed = ElapsedMilliseconds(later, earlier);
-    return elapsed < 0 ? elapsed + millisecondsPerDay : elapsed;
-}

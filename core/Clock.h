@@ -32,7 +32,3 @@ class Clock {
 // Whole milliseconds from earlier to later, from the time-of-day fields only,
 // in full signed 32-bit width: negative across midnight.
 std::int32_t ElapsedMilliseconds(const TimeOfDay& later, const TimeOfDay& earlier);
-
-// The same for a span known to be shorter than a day: one that runs across
-// midnight comes out right instead of negative.
-std::int32_t ElapsedMillisecondsWithinADay(const TimeOfDay& later, const TimeOfDay& earlier);

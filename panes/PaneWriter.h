@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "PaneLines.h"
+
 class Clock;
 class QPlainTextEdit;
 class QTextCursor;
@@ -19,7 +21,7 @@ class QTextCursor;
 // Every line in the pane is followed by a line break, so the pane always ends
 // on an empty line where the user's typing goes, and a line ending in a
 // carriage return shows as one line whatever batch it was inserted with.
-class PaneWriter {
+class PaneWriter : public PaneLines {
   public:
     static constexpr std::int64_t InsertionIntervalMs = 50;
 
@@ -30,11 +32,11 @@ class PaneWriter {
     PaneWriter(QPlainTextEdit& pane, Clock& clock, int lineLimit = Unbounded);
 
     // A line without a colour takes the pane's own text colour.
-    void addLine(const QString& line, const QColor& colour = QColor());
-    void flushIfDue();
-    void flush();
+    void addLine(const QString& line, const QColor& colour = QColor()) override;
+    void flushIfDue() override;
+    void flush() override;
     // Queued lines go with the rest of the pane: they were written before it.
-    void clear();
+    void clear() override;
 
     int queuedLineCount() const { return queuedLines; }
 

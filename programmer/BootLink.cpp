@@ -1,6 +1,5 @@
 #include "BootLink.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -8,7 +7,7 @@
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "HxDriver.h"
-#include "IdleWait.h"
+#include "ModeLoop.h"
 
 namespace {
 constexpr std::uint8_t SyncRequest = 0xFF;
@@ -18,7 +17,8 @@ constexpr std::array<std::uint8_t, 6> SpeedChangeCommand = {0x01, 0x70, 0x17, 0x
 constexpr std::uint32_t LinkTimeoutMs = 1000;
 }  // namespace
 
-BootLink::BootLink(DeviceLink& link, Clock& clock) : link(link), clock(clock) {}
+BootLink::BootLink(DeviceLink& link, ModeLoop& loop, const StopToken& stop)
+    : link(link), loop(loop), stop(stop) {}
 
 DriverStatus BootLink::ConfigureBootLink(HxHandle handle, std::uint32_t baudRate) {
     const std::function<DriverStatus()> steps[] = {
@@ -41,24 +41,28 @@ bool BootLink::SyncBootLoader(HxHandle handle) {
     // The last byte received carries over from phase 1 into phase 2, as the
     // boot loader's echoes of 0xFF may still be arriving when 0xFA goes out.
     std::optional<std::uint8_t> lastReceived;
-    TimeOfDay start = clock.timeOfDay();
-    do {
-        send(handle, &SyncRequest, 1);
-        poll(handle, lastReceived);
-        if (phaseTimedOut(start)) {
-            return false;
-        }
-    } while (lastReceived != SyncRequest);
-
+    if (!syncPhase(handle, SyncRequest, lastReceived, [&] { send(handle, &SyncRequest, 1); })) {
+        return false;
+    }
     send(handle, &SyncConfirm, 1);
-    start = clock.timeOfDay();
-    do {
-        poll(handle, lastReceived);
-        if (phaseTimedOut(start)) {
-            return false;
+    return syncPhase(handle, SyncConfirm, lastReceived, [] {});
+}
+
+// The phase's time runs from its start however many bytes come: a boot
+// loader that echoes wrong bytes for ever must not hold it open. The time is
+// looked at before the byte: one that comes with the end of the phase is late.
+bool BootLink::syncPhase(HxHandle handle, std::uint8_t expected,
+                         std::optional<std::uint8_t>& lastReceived,
+                         const std::function<void()>& sendFirst) {
+    const WaitEnd end = loop.await(stop, WaitBound::deadline(SyncPhaseTimeoutMs), {handle}, [&] {
+        sendFirst();
+        const std::uint32_t read = poll(handle, lastReceived);
+        if (lastReceived == expected) {
+            return Step::Done;
         }
-    } while (lastReceived != SyncConfirm);
-    return true;
+        return read > 0 ? Step::Progress : Step::Nothing;
+    });
+    return end == WaitEnd::Done;
 }
 
 DriverStatus BootLink::SendSpeedChange(HxHandle handle) {
@@ -66,7 +70,7 @@ DriverStatus BootLink::SendSpeedChange(HxHandle handle) {
                                      static_cast<std::uint32_t>(SpeedChangeCommand.size()));
     // The boot loader switches its rate without answering; the pause gives it
     // the time to do so, whether or not the command went out whole.
-    clock.sleep(SpeedChangePauseMs);
+    loop.clock().sleep(SpeedChangePauseMs);
     return status;
 }
 
@@ -85,23 +89,24 @@ void BootLink::SendBlockData(HxHandle handle, const std::uint8_t* block) {
 }
 
 std::optional<std::uint8_t> BootLink::AwaitBootAnswer(HxHandle handle) {
-    const std::int64_t deadline = clock.milliseconds() + AnswerTimeoutMs;
-    for (;;) {
+    // Nothing comes before the one answer byte: its silence is its deadline,
+    // and an answer read at the end of it still counts.
+    std::optional<std::uint8_t> answer;
+    loop.await(stop, WaitBound::silence(AnswerTimeoutMs), {handle}, [&] {
         if (HX_GetQueueStatus(handle, &link.RxQueueCount) == hx::Ok && link.RxQueueCount > 0) {
             std::uint32_t bytesRead = 0;
             HX_Read(handle, link.ReadBufferA.data(), 1, &bytesRead);
             if (bytesRead == 1) {
-                return link.ReadBufferA[0];
+                answer = link.ReadBufferA[0];
+                return Step::Done;
             }
         }
-        if (clock.milliseconds() >= deadline) {
-            return std::nullopt;
-        }
-        WaitAfterIdlePass(handle);
-    }
+        return Step::Nothing;
+    });
+    return answer;
 }
 
-void BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) {
+std::uint32_t BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) {
     std::uint32_t bytesRead = 0;
     if (HX_GetQueueStatus(handle, &link.RxQueueCount) == hx::Ok && link.RxQueueCount > 0) {
         const std::uint32_t asked = std::min(link.RxQueueCount, DeviceLink::BufferSize);
@@ -110,15 +115,8 @@ void BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) 
     }
     if (bytesRead > 0) {
         lastReceived = link.ReadBufferA[bytesRead - 1];
-    } else {
-        WaitAfterIdlePass(handle);
     }
-    QCoreApplication::processEvents();
-}
-
-// A phase that runs across midnight would otherwise never time out.
-bool BootLink::phaseTimedOut(const TimeOfDay& start) {
-    return ElapsedMillisecondsWithinADay(clock.timeOfDay(), start) >= SyncPhaseTimeoutMs;
+    return bytesRead;
 }
 
 DriverStatus BootLink::send(HxHandle handle, const std::uint8_t* bytes, std::uint32_t count) {

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "HxTypes.h"
 
-class Clock;
-struct TimeOfDay;
 class DeviceLink;
+class ModeLoop;
+class StopToken;
 
 // The chip's boot loader as seen over channel A: line set-up, the two-phase
 // synchronisation, the speed change and the block exchange. Every wait for
-// the chip is bounded; nothing here shows a dialog.
+// the chip runs on the programmer's loop, bounded, and ends early when the
+// run's stop token is set; nothing here shows a dialog.
 class BootLink {
   public:
     static constexpr std::uint32_t SlowBootRate = 115'200;
@@ -23,7 +25,7 @@ class BootLink {
     static constexpr int SyncPhaseTimeoutMs = 2000;
     static constexpr int SpeedChangePauseMs = 1000;
 
-    BootLink(DeviceLink& link, Clock& clock);
+    BootLink(DeviceLink& link, ModeLoop& loop, const StopToken& stop);
 
     DriverStatus ConfigureBootLink(HxHandle handle, std::uint32_t baudRate);
     bool SyncBootLoader(HxHandle handle);
@@ -36,10 +38,16 @@ class BootLink {
     std::optional<std::uint8_t> AwaitBootAnswer(HxHandle handle);
 
   private:
-    void poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived);
-    bool phaseTimedOut(const TimeOfDay& start);
+    // Reads everything waiting; the number of bytes read.
+    std::uint32_t poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived);
+    // Polls, after each sendFirst(), until the last byte received is
+    // expected or the phase's two seconds are over.
+    bool syncPhase(HxHandle handle, std::uint8_t expected,
+                   std::optional<std::uint8_t>& lastReceived,
+                   const std::function<void()>& sendFirst);
     DriverStatus send(HxHandle handle, const std::uint8_t* bytes, std::uint32_t count);
 
     DeviceLink& link;
-    Clock& clock;
+    ModeLoop& loop;
+    const StopToken& stop;
 };

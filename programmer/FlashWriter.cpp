@@ -1,13 +1,13 @@
 #include "FlashWriter.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "BootLink.h"
 #include "Dialogs.h"
+#include "ModeLoop.h"
 #include "RomImage.h"
 
 namespace {
@@ -21,8 +21,8 @@ QString hexText(std::uint32_t value, int digits) {
 }  // namespace
 
 FlashWriter::FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
-                         const bool& stop)
-    : widgets(widgets), bootLink(bootLink), dialogs(dialogs), stop(stop) {}
+                         ModeLoop& loop, const StopToken& stop)
+    : widgets(widgets), bootLink(bootLink), dialogs(dialogs), loop(loop), stop(stop) {}
 
 std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage& image) {
     showProgressBar();
@@ -44,17 +44,16 @@ void FlashWriter::showProgressBar() {
 std::optional<QString> FlashWriter::sendBlocks(HxHandle handle, const RomImage& image) {
     for (std::uint32_t address = 0; address < image.size(); address += BootLink::BootBlockSize) {
         if (std::optional<QString> failure = sendBlock(handle, image, address)) {
-            return failure;
+            // A wait that ended because the window closed is no fault of the
+            // chip's.
+            return stop ? windowClosedBefore(address) : failure;
         }
         showProgress(address + BootLink::BootBlockSize);
-        QCoreApplication::processEvents();
+        loop.keepAlive();
         // The window closed during the events: its closing has closed the
         // channels, so no block can follow.
         if (stop && address + BootLink::BootBlockSize < image.size()) {
-            return QStringLiteral(
-                       "ERROR : the window was closed: programming stopped before "
-                       "the block at %1, Tarvik's flash is incomplete")
-                .arg(hexText(address + BootLink::BootBlockSize, 4));
+            return windowClosedBefore(address + BootLink::BootBlockSize);
         }
     }
     return std::nullopt;
@@ -83,6 +82,13 @@ std::optional<QString> FlashWriter::checkAnswer(HxHandle handle, std::uint32_t b
             .arg(hexText(blockAddress, 4), hexText(*answer, 2));
     }
     return std::nullopt;
+}
+
+QString FlashWriter::windowClosedBefore(std::uint32_t blockAddress) {
+    return QStringLiteral(
+               "ERROR : the window was closed: programming stopped before "
+               "the block at %1, Tarvik's flash is incomplete")
+        .arg(hexText(blockAddress, 4));
 }
 
 void FlashWriter::showProgress(std::uint32_t bytesSent) {

@@ -8,6 +8,8 @@
 
 class BootLink;
 class Dialogs;
+class ModeLoop;
+class StopToken;
 class RomImage;
 
 // Sends an image to the boot loader block by block, with the progress bar,
@@ -18,7 +20,7 @@ class FlashWriter {
 
     // The run stops before the next block once stop is set.
     FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
-                const bool& stop);
+                ModeLoop& loop, const StopToken& stop);
 
     // Returns the message of the failure that stopped the block loop, or
     // nothing when every block was acknowledged.
@@ -30,11 +32,13 @@ class FlashWriter {
     std::optional<QString> sendBlock(HxHandle handle, const RomImage& image,
                                      std::uint32_t blockAddress);
     std::optional<QString> checkAnswer(HxHandle handle, std::uint32_t blockAddress);
+    static QString windowClosedBefore(std::uint32_t blockAddress);
     void showProgress(std::uint32_t bytesSent);
     void restoreControls();
 
     ProgrammerWidgets widgets;
     BootLink& bootLink;
     Dialogs& dialogs;
-    const bool& stop;
+    ModeLoop& loop;
+    const StopToken& stop;
 };

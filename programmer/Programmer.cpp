@@ -19,8 +19,9 @@ Programmer::Programmer(const ProgrammerWidgets& widgets, DeviceLink& link, Dialo
       flags(flags),
       groups(groups),
       controlLines(link),
-      bootLink(link, clock),
-      flashWriter(widgets, bootLink, dialogs, flags.ProgrammingStop) {}
+      loop(clock),
+      bootLink(link, loop, flags.ProgrammingStop),
+      flashWriter(widgets, bootLink, dialogs, loop, flags.ProgrammingStop) {}
 
 void Programmer::Button1Click() {
     const QString path = dialogs.openFileName(QString::fromLatin1(RomFileFilter));
@@ -31,7 +32,7 @@ void Programmer::Button1Click() {
 
 void Programmer::Button2Click() {
     lockOutOtherModes();
-    flags.ProgrammingStop = false;
+    flags.ProgrammingStop.clear();
     flags.ProgrammingBusy = true;
     RunProgramming();
     flags.ProgrammingBusy = false;

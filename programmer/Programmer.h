@@ -5,6 +5,7 @@
 #include "BootLink.h"
 #include "ControlLines.h"
 #include "FlashWriter.h"
+#include "ModeLoop.h"
 #include "ProgrammerWidgets.h"
 #include "RomImage.h"
 
@@ -46,6 +47,7 @@ class Programmer {
     ModeFlags& flags;
     ControlGroups& groups;
     ControlLines controlLines;
+    ModeLoop loop;
     BootLink bootLink;
     FlashWriter flashWriter;
     RomImage image;

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -11,7 +10,6 @@
 #include "ControlGroups.h"
 #include "ControlLines.h"
 #include "HxDriver.h"
-#include "IdleWait.h"
 #include "LineBytes.h"
 #include "ModeFlags.h"
 
@@ -35,7 +33,8 @@ SpyCapture::SpyCapture(Services services, SpyControls controls)
                 [this] { ApplySpyPortSettings(); }},
                {controls.RadioButton8, controls.RadioButton9, controls.RadioButton10,
                 controls.RadioButton11, controls.ComboBox3}),
-      answers({services.link, spyOptions, spyPanes}) {}
+      answers({services.link, spyOptions, spyPanes}),
+      loop(services.clock, [this] { spyPanes.flushIfDue(); }) {}
 
 void SpyCapture::open() {
     DeviceLink& link = services.link;
@@ -142,7 +141,7 @@ std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
 }
 
 void SpyCapture::startCapture() {
-    services.flags.SpyStop = false;
+    services.flags.SpyStop.clear();
     linkFailed = false;
     controls.Button10.setEnabled(false);
     controls.Button11.setEnabled(true);
@@ -157,14 +156,13 @@ void SpyCapture::startCapture() {
 
 void SpyCapture::captureLoop() {
     DeviceLink& link = services.link;
-    do {
-        const std::uint32_t shown = CapturePass();
-        spyPanes.flushIfDue();
-        QCoreApplication::processEvents();
-        if (shown == 0 && !services.flags.SpyStop && link.ChannelAOpen && link.ChannelBOpen) {
-            WaitAfterIdlePass(link.HandleA, link.HandleB);
-        }
-    } while (!services.flags.SpyStop);
+    loop.run(
+        services.flags.SpyStop, [this] { return CapturePass(); },
+        [&link] {
+            return link.ChannelAOpen && link.ChannelBOpen
+                       ? ModeLoop::IdleOn{link.HandleA, link.HandleB}
+                       : ModeLoop::IdleOn{};
+        });
     spyPanes.flush();
 }
 
@@ -188,7 +186,7 @@ void SpyCapture::endCapture() {
 }
 
 void SpyCapture::close() {
-    services.flags.SpyStop = true;
+    services.flags.SpyStop.request(StopCause::Closed);
 }
 
 std::uint32_t SpyCapture::CapturePass() {
@@ -215,7 +213,7 @@ std::uint32_t SpyCapture::CapturePass() {
 std::uint32_t SpyCapture::readChannel(std::uint32_t (DeviceLink::*read)(std::uint32_t)) {
     DeviceLink& link = services.link;
     if (link.FetchQueueStatus() != hx::Ok) {
-        services.flags.SpyStop = true;
+        services.flags.SpyStop.request(StopCause::LinkFailed);
         linkFailed = true;
         return 0;
     }

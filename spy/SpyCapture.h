@@ -11,6 +11,7 @@
 #include "CaptureStamp.h"
 #include "CommandDecoder.h"
 #include "DeviceLink.h"
+#include "ModeLoop.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
 
@@ -100,6 +101,7 @@ class SpyCapture {
     CommandDecoder commands;
     AnswerDecoder answers;
     CaptureStamp stamp;
+    ModeLoop loop;
     // A queue query failed during this capture: the board has gone away.
     bool linkFailed = false;
 };

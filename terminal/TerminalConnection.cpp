@@ -1,7 +1,6 @@
 #include "TerminalConnection.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -11,9 +10,9 @@
 #include "Clock.h"
 #include "ControlGroups.h"
 #include "DeviceLink.h"
-#include "IdleWait.h"
 #include "LineBytes.h"
 #include "ModeFlags.h"
+#include "ModeLoop.h"
 #include "TerminalDisplay.h"
 
 namespace {
@@ -48,7 +47,7 @@ void TerminalConnection::open() {
     if (!link.ChannelBOpen) {
         tellBoardControlMissing();
     }
-    services.flags.TerminalStop = false;
+    services.flags.TerminalStop.clear();
     linkFailed = false;
     SetupTerminalPort(*baudRate);
     controls.Button6.setEnabled(false);
@@ -80,14 +79,9 @@ bool TerminalConnection::openChannelA() {
 
 void TerminalConnection::receiveLoop() {
     DeviceLink& link = services.link;
-    do {
-        const std::uint32_t shown = ReceivePass();
-        services.display.flushIfDue();
-        QCoreApplication::processEvents();
-        if (shown == 0 && !services.flags.TerminalStop && link.ChannelAOpen) {
-            WaitAfterIdlePass(link.HandleA);
-        }
-    } while (!services.flags.TerminalStop);
+    services.loop.run(
+        services.flags.TerminalStop, [this] { return ReceivePass(); },
+        [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; });
     services.display.flush();
     if (linkFailed) {
         log(
@@ -104,7 +98,7 @@ std::uint32_t TerminalConnection::ReceivePass() {
         return 0;
     }
     if (link.FetchQueueStatus() != hx::Ok) {
-        services.flags.TerminalStop = true;
+        services.flags.TerminalStop.request(StopCause::LinkFailed);
         linkFailed = true;
         return 0;
     }
@@ -121,7 +115,7 @@ std::uint32_t TerminalConnection::ReceivePass() {
 void TerminalConnection::close() {
     DeviceLink& link = services.link;
     boardControlMissingTold = false;
-    services.flags.TerminalStop = true;
+    services.flags.TerminalStop.request(StopCause::Closed);
     services.display.OutputLineDone = true;
     // A board that has gone away cannot close cleanly; its failure was
     // reported when the loop lost it.

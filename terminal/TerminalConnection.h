@@ -11,6 +11,7 @@
 class Clock;
 class ControlGroups;
 class DeviceLink;
+class ModeLoop;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
@@ -54,6 +55,7 @@ class TerminalConnection {
         ControlGroups& groups;
         TerminalDisplay& display;
         Clock& clock;
+        ModeLoop& loop;
         std::function<void()> refreshStatus;
     };
 

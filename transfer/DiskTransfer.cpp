@@ -64,7 +64,7 @@ bool DiskTransfer::commandModeChosen() {
 
 void DiskTransfer::Button5Click() {
     if (services.flags.TransferBusy) {
-        services.channel.requestCancel();
+        services.channel.stop().request(StopCause::Cancelled);
         return;
     }
     if (!commandModeChosen() || !writeBlock()) {
@@ -90,7 +90,7 @@ void DiskTransfer::Button9Click() {
 
 void DiskTransfer::receive(ReadMethod method) {
     if (services.flags.TransferBusy) {
-        services.channel.requestCancel();
+        services.channel.stop().request(StopCause::Cancelled);
         return;
     }
     if (!commandModeChosen() || (method == ReadMethod::Rdf && !readBlock())) {

@@ -6,11 +6,13 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 
 #include "Clock.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "ModeFlags.h"
+#include "ModeLoop.h"
 #include "TerminalDisplay.h"
 #include "TransferChannel.h"
 #include "TransferSession.h"
@@ -39,7 +41,7 @@ bool SlaveFileIo::terminalReady() {
 
 void SlaveFileIo::Button13Click() {
     if (services.flags.TransferBusy) {
-        services.channel.requestCancel();
+        services.channel.stop().request(StopCause::Cancelled);
         return;
     }
     if (!terminalReady()) {
@@ -62,7 +64,7 @@ void SlaveFileIo::Button13Click() {
 
 void SlaveFileIo::Button14Click() {
     if (controls.Button14.text() != QLatin1String(ReceiveCaption)) {
-        SlaveStop = true;
+        services.channel.stop().request(StopCause::Finished);
         return;
     }
     if (!terminalReady()) {
@@ -72,7 +74,6 @@ void SlaveFileIo::Button14Click() {
     if (path.isEmpty()) {
         return;
     }
-    SlaveStop = false;
     bool received = false;
     {
         // The receive writes nothing on channel A: what the user types goes
@@ -176,34 +177,43 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
         return false;
     }
     const QString lost = QStringLiteral(": nothing was saved to ") + path;
-    do {
-        if (channel.cancelled()) {
-            log(QStringLiteral("ERROR : the receive ended with the channel closed") + lost);
-            return false;
-        }
-        if (link.FetchQueueStatus() != hx::Ok) {
-            log(QStringLiteral("ERROR : the link failed") + lost);
-            return false;
-        }
-        const std::uint32_t waiting = link.RxQueueCount;
-        // The "Close File" click is handled here; what was waiting before it
-        // still goes into the file.
-        channel.keepWindowAlive();
-        if (channel.cancelled()) {
-            // Closed during the events (the window closing): the handle is gone.
-            continue;
-        }
-        if (waiting > 0) {
-            const std::uint32_t read = link.ReadToBufferA(waiting);
-            if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
-                log(QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) +
-                    lost);
-                return false;
+    std::optional<QString> failure;
+    channel.loop().run(
+        channel.stop(),
+        [&]() -> std::uint32_t {
+            if (link.FetchQueueStatus() != hx::Ok) {
+                failure = QStringLiteral("ERROR : the link failed") + lost;
+                channel.stop().request(StopCause::LinkFailed);
+                return 0;
             }
-        } else {
-            channel.idle();
-        }
-    } while (!SlaveStop);
+            const std::uint32_t waiting = link.RxQueueCount;
+            // The "Close File" click is handled here; what was waiting before
+            // it still goes into the file.
+            channel.keepWindowAlive();
+            if (!link.ChannelAOpen ||
+                (channel.stop().requested() && channel.stop().why() != StopCause::Finished)) {
+                // Closed during the events (the window closing): the handle
+                // is gone.
+                return 0;
+            }
+            const std::uint32_t read = waiting > 0 ? link.ReadToBufferA(waiting) : 0;
+            if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
+                failure =
+                    QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) +
+                    lost;
+                channel.stop().request(StopCause::LinkFailed);
+            }
+            return read;
+        },
+        [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; },
+        ModeLoop::Events::InPass);
+    if (!failure && channel.stop().why() != StopCause::Finished) {
+        failure = QStringLiteral("ERROR : the receive ended with the channel closed") + lost;
+    }
+    if (failure) {
+        log(*failure);
+        return false;
+    }
     if (!file.commit()) {
         log(QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) + lost);
         return false;

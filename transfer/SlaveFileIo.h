@@ -54,8 +54,6 @@ class SlaveFileIo {
     // While a receive runs, typed keys are sent as if no transfer ran.
     bool typedKeysReachTheChip() const { return receiving; }
 
-    bool SlaveStop = false;
-
   private:
     bool terminalReady();
     void log(const QString& text);

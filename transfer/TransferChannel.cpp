@@ -1,6 +1,5 @@
 #include "TransferChannel.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -9,7 +8,6 @@
 #include "DeviceLink.h"
 #include "DirAnswer.h"
 #include "HxDriver.h"
-#include "IdleWait.h"
 #include "LineBytes.h"
 #include "ModeFlags.h"
 #include "MonitorAnswerText.h"
@@ -20,8 +18,8 @@ constexpr std::int64_t BitsPerByte = 10;
 }  // namespace
 
 TransferChannel::TransferChannel(DeviceLink& link, TerminalDisplay& display, ModeFlags& flags,
-                                 Clock& clock)
-    : link(link), display(display), flags(flags), clock(clock) {}
+                                 ModeLoop& loop)
+    : link(link), display(display), modeLoop(loop), transferStop(&flags.TerminalStop) {}
 
 void TransferChannel::SendCommandByte(std::uint8_t b) {
     link.PutByteA(b);
@@ -51,20 +49,25 @@ QByteArray TransferChannel::countParameter(std::uint32_t count) {
 }
 
 bool TransferChannel::cancelled() const {
-    return cancelRequested || flags.TerminalStop || !link.ChannelAOpen;
+    return transferStop.requested() || !link.ChannelAOpen;
 }
 
 void TransferChannel::keepWindowAlive() {
-    const std::int64_t now = clock.milliseconds();
-    if (now - lastWindowEventsMs >= WindowEventIntervalMs) {
-        lastWindowEventsMs = now;
-        display.flushIfDue();
-        QCoreApplication::processEvents();
-    }
+    modeLoop.keepAlive();
 }
 
-void TransferChannel::idle() {
-    WaitAfterIdlePass(link.HandleA);
+TransferEnd TransferChannel::endOf(WaitEnd end) {
+    switch (end) {
+        case WaitEnd::Done:
+            return TransferEnd::Done;
+        case WaitEnd::TimedOut:
+            return TransferEnd::TimedOut;
+        case WaitEnd::Stopped:
+            return TransferEnd::Cancelled;
+        case WaitEnd::Failed:
+            break;
+    }
+    return TransferEnd::LinkFailed;
 }
 
 bool TransferChannel::fetchWaiting(std::uint32_t& waiting) {
@@ -85,42 +88,38 @@ std::int64_t TransferChannel::silenceLimitMs() const {
     return WaitMarginMs + wireMs(TransferBufferSize);
 }
 
-// The loop every wait shares. Only a read that brings bytes starts the
-// silence limit again: a driver that reports bytes waiting and then reads
-// none must not keep the wait alive.
+// Every wait is this one, on the terminal's loop. Only a read that brings
+// bytes starts the silence limit again: a driver that reports bytes waiting
+// and then reads none must not keep the wait alive.
 template <typename TakeRead>
 TransferEnd TransferChannel::pollReads(const std::uint64_t& readLimit, TakeRead&& take) {
-    const std::int64_t limit = silenceLimitMs();
-    std::int64_t lastByteMs = clock.milliseconds();
-    for (;;) {
-        if (cancelled()) {
-            return TransferEnd::Cancelled;
-        }
-        std::uint32_t waiting = 0;
-        if (!fetchWaiting(waiting)) {
-            return TransferEnd::LinkFailed;
-        }
-        std::uint32_t count = 0;
-        if (waiting > 0) {
-            count = link.ReadToBufferA(
+    std::optional<TransferEnd> taken;
+    const WaitEnd end =
+        modeLoop.await(transferStop, WaitBound::silence(silenceLimitMs()), {link.HandleA}, [&] {
+            if (!link.ChannelAOpen) {
+                transferStop.request(StopCause::Closed);
+                return Step::Nothing;
+            }
+            std::uint32_t waiting = 0;
+            if (!fetchWaiting(waiting)) {
+                return Step::Failed;
+            }
+            if (waiting == 0) {
+                return Step::Nothing;
+            }
+            const std::uint32_t count = link.ReadToBufferA(
                 static_cast<std::uint32_t>(std::min<std::uint64_t>(waiting, readLimit)));
             // The driver has shown its dialog; reading again would repeat it.
             if (link.LastReadStatus() != hx::Ok) {
-                return TransferEnd::LinkFailed;
+                return Step::Failed;
             }
-        }
-        if (count > 0) {
-            lastByteMs = clock.milliseconds();
-            if (const std::optional<TransferEnd> end = take(count)) {
-                return *end;
+            if (count == 0) {
+                return Step::Nothing;
             }
-        } else if (clock.milliseconds() - lastByteMs >= limit) {
-            return TransferEnd::TimedOut;
-        } else {
-            idle();
-        }
-        keepWindowAlive();
-    }
+            taken = take(count);
+            return taken ? Step::Done : Step::Progress;
+        });
+    return end == WaitEnd::Done ? *taken : endOf(end);
 }
 
 TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take) {
@@ -228,22 +227,17 @@ TransferEnd TransferChannel::awaitBridgeEmpty(std::uint64_t stillHeld) {
 
 TransferEnd TransferChannel::awaitRoom(std::uint32_t bytes, std::int64_t limitMs,
                                        TransferEnd whenDriverCannotTell) {
-    const std::int64_t deadline = clock.milliseconds() + limitMs;
-    constexpr auto waitUs = static_cast<std::uint32_t>(WindowEventIntervalMs * 1000);
-    for (;;) {
-        if (cancelled()) {
-            return TransferEnd::Cancelled;
+    // Each look waits for room a while itself: the loop has no idle wait.
+    const WaitEnd end = modeLoop.await(transferStop, WaitBound::deadline(limitMs), {}, [&] {
+        if (!link.ChannelAOpen) {
+            transferStop.request(StopCause::Closed);
+            return Step::Nothing;
         }
         bool room = false;
-        if (WaitForTransmitRoom(link.HandleA, bytes, waitUs, room) != hx::Ok) {
-            return whenDriverCannotTell;
+        if (WaitForTransmitRoom(link.HandleA, bytes, RoomWaitUs, room) != hx::Ok) {
+            return Step::Failed;
         }
-        if (room) {
-            return TransferEnd::Done;
-        }
-        if (clock.milliseconds() >= deadline) {
-            return TransferEnd::TimedOut;
-        }
-        keepWindowAlive();
-    }
+        return room ? Step::Done : Step::Nothing;
+    });
+    return end == WaitEnd::Failed ? whenDriverCannotTell : endOf(end);
 }

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "ModeLoop.h"
+#include "StopToken.h"
+
 class AnswerLines;
-class Clock;
 class DeviceLink;
 class DirAnswerParser;
 class TerminalDisplay;
@@ -34,18 +36,20 @@ enum class TransferEnd {
 // Every wait is bounded by silence: it gives up when no byte has come for a
 // few seconds plus the wire time of one chunk at the link's rate, and each
 // byte that arrives starts that time again; how much is still expected does
-// not lengthen it. Every loop keeps the window alive (events at least every
-// 20 ms) and sleeps while nothing is waiting, and ends at once when the
-// transfer is cancelled or the channel has been closed under it.
+// not lengthen it. Every wait runs on the terminal's loop, which keeps the
+// window alive and sleeps while nothing is waiting; each ends at once when
+// the transfer's stop token is set (its own stop button, the terminal's
+// closing) or the channel has been closed under it.
 class TransferChannel {
   public:
     static constexpr std::uint32_t TransferBufferSize = 4096;
     static constexpr std::int64_t WaitMarginMs = 3000;
-    static constexpr std::int64_t WindowEventIntervalMs = 20;
+    // How long one look at the bridge's transmit room may take.
+    static constexpr std::uint32_t RoomWaitUs = 20'000;
 
     using DataSink = std::function<bool(const std::uint8_t* bytes, std::uint32_t count)>;
 
-    TransferChannel(DeviceLink& link, TerminalDisplay& display, ModeFlags& flags, Clock& clock);
+    TransferChannel(DeviceLink& link, TerminalDisplay& display, ModeFlags& flags, ModeLoop& loop);
 
     // Sends one byte in a write of its own and shows it in the panes.
     void SendCommandByte(std::uint8_t b);
@@ -80,14 +84,14 @@ class TransferChannel {
     // margin plus their wire time. LinkFailed when the driver cannot tell.
     TransferEnd awaitBridgeEmpty(std::uint64_t stillHeld);
 
-    // Processes window events when the last time is 20 ms ago or more.
+    // Between two steps of a data loop: the panes and the window's events.
     void keepWindowAlive();
-    // Sleeps until data arrives or the idle wait is over.
-    void idle();
-    // Cancelled by the user, or the channel is closing under the transfer.
+    // Stopped (cancelled, finished, the terminal closing), or the channel is
+    // closing under the transfer.
     bool cancelled() const;
-    void requestCancel() { cancelRequested = true; }
-    void clearCancel() { cancelRequested = false; }
+    // The one stop token of the running transfer, inside the terminal's.
+    StopToken& stop() { return transferStop; }
+    ModeLoop& loop() { return modeLoop; }
     std::uint64_t bytesReceived() const { return received; }
 
     std::array<std::uint8_t, TransferBufferSize> TransferBuffer{};
@@ -96,6 +100,7 @@ class TransferChannel {
     // One poll of the receive queue into waiting; false when the query
     // failed.
     bool fetchWaiting(std::uint32_t& waiting);
+    static TransferEnd endOf(WaitEnd end);
     // Reads what is waiting, at most readLimit bytes, and hands each read
     // that brought bytes to take(), until take() says the wait is over.
     template <typename TakeRead>
@@ -112,9 +117,7 @@ class TransferChannel {
 
     DeviceLink& link;
     TerminalDisplay& display;
-    ModeFlags& flags;
-    Clock& clock;
-    bool cancelRequested = false;
-    std::int64_t lastWindowEventsMs = 0;
+    ModeLoop& modeLoop;
+    StopToken transferStop;
     std::uint64_t received = 0;
 };

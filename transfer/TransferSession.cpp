@@ -17,7 +17,7 @@ TransferSession::TransferSession(ModeFlags& flags, DeviceLink& link, TransferCha
     if (staged == StagedKeys::Dropped) {
         link.DropStagedA();
     }
-    channel.clearCancel();
+    channel.stop().clear();
     for (QWidget* control : terminalControls) {
         // What only shows the transfer (its progress, rate and status) stays
         // readable.

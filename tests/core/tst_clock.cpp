@@ -13,25 +13,21 @@ class ClockTest : public QObject {
         QTest::addColumn<QTime>("earlier");
         QTest::addColumn<QTime>("later");
         QTest::addColumn<int>("elapsed");
-        QTest::addColumn<int>("withinADay");
-        QTest::newRow("same second") << QTime(10, 0, 0, 100) << QTime(10, 0, 0, 350) << 250 << 250;
-        QTest::newRow("borrow ms") << QTime(10, 0, 1, 900) << QTime(10, 0, 2, 100) << 200 << 200;
-        QTest::newRow("across hour") << QTime(9, 59, 59, 0) << QTime(10, 0, 1, 0) << 2000 << 2000;
-        QTest::newRow("70 s") << QTime(12, 0, 0, 0) << QTime(12, 1, 10, 0) << 70000 << 70000;
-        QTest::newRow("across midnight")
-            << QTime(23, 59, 59, 0) << QTime(0, 0, 1, 0) << -86398000 << 2000;
+        QTest::newRow("same second") << QTime(10, 0, 0, 100) << QTime(10, 0, 0, 350) << 250;
+        QTest::newRow("borrow ms") << QTime(10, 0, 1, 900) << QTime(10, 0, 2, 100) << 200;
+        QTest::newRow("across hour") << QTime(9, 59, 59, 0) << QTime(10, 0, 1, 0) << 2000;
+        QTest::newRow("70 s") << QTime(12, 0, 0, 0) << QTime(12, 1, 10, 0) << 70000;
+        QTest::newRow("across midnight") << QTime(23, 59, 59, 0) << QTime(0, 0, 1, 0) << -86398000;
     }
 
     void elapsedMilliseconds() {
         QFETCH(QTime, earlier);
         QFETCH(QTime, later);
         QFETCH(int, elapsed);
-        QFETCH(int, withinADay);
         const auto reading = [](QTime t) {
             return TimeOfDay{t.hour(), t.minute(), t.second(), t.msec()};
         };
         QCOMPARE(ElapsedMilliseconds(reading(later), reading(earlier)), elapsed);
-        QCOMPARE(ElapsedMillisecondsWithinADay(reading(later), reading(earlier)), withinADay);
     }
 
     void selfAdvancingClockMovesOnReadingsAndSleeps() {

@@ -7,6 +7,7 @@
 #include "BootLink.h"
 #include "DeviceLink.h"
 #include "DriverRegistry.h"
+#include "ModeLoop.h"
 #include "ScriptedBackend.h"
 #include "ScriptedDialogs.h"
 #include "SelfAdvancingClock.h"
@@ -36,6 +37,8 @@ class BootLinkTest : public QObject {
     ScriptedDialogs dialogs;
     std::unique_ptr<SelfAdvancingClock> clock;
     std::unique_ptr<DeviceLink> link;
+    std::unique_ptr<ModeLoop> loop;
+    StopToken stop;
     std::unique_ptr<BootLink> bootLink;
 };
 
@@ -49,7 +52,8 @@ void BootLinkTest::open(SelfAdvancingClock::Steps steps, TimeOfDay start) {
     clock = std::make_unique<SelfAdvancingClock>(steps, start);
     link = std::make_unique<DeviceLink>(dialogs);
     QVERIFY(openChannelAByHand(*link, QStringLiteral("X A")));
-    bootLink = std::make_unique<BootLink>(*link, *clock);
+    loop = std::make_unique<ModeLoop>(*clock);
+    bootLink = std::make_unique<BootLink>(*link, *loop, stop);
     backend->clearLog();
 }
 
