@@ -4,8 +4,10 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
+#include "AppendingPane.h"
 #include "Form1Ui.h"
 #include "ModeLoop.h"
+#include "PaneWriter.h"
 #include "SlaveFileIo.h"
 #include "TForm1.h"
 #include "TerminalDisplay.h"
@@ -77,11 +79,17 @@ class Memo2KeyFilter : public QObject {
 }  // namespace
 
 void TForm1::connectKeyboardHandlers() {
-    terminalDisplay = std::make_unique<TerminalDisplay>(*ui->Memo2, *ui->Memo3, windowClock);
+    ui->Memo2->setUndoRedoEnabled(false);
+    ui->Memo3->setUndoRedoEnabled(false);
+    memo2Writer = std::make_unique<PaneWriter>(*ui->Memo2, windowClock);
+    memo3Writer =
+        std::make_unique<PaneWriter>(*ui->Memo3, windowClock, TerminalDisplay::HexPaneLineLimit);
+    recallPane = std::make_unique<AppendingPane>(*ui->Memo1);
+    terminalDisplay = std::make_unique<TerminalDisplay>(*memo2Writer, *memo3Writer);
     terminalLoop =
         std::make_unique<ModeLoop>(windowClock, [this] { terminalDisplay->flushIfDue(); });
     terminalKeyboard =
-        std::make_unique<TerminalKeyboard>(*deviceLink, *terminalDisplay, *ui->Memo1);
+        std::make_unique<TerminalKeyboard>(*deviceLink, *terminalDisplay, *recallPane);
     memo2KeyFilter = std::make_unique<Memo2KeyFilter>(*this, *terminalDisplay);
     ui->Memo2->installEventFilter(memo2KeyFilter.get());
 }

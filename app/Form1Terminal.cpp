@@ -6,18 +6,17 @@
 #include "Form1Ui.h"
 #include "TForm1.h"
 #include "TerminalConnection.h"
+#include "TerminalPageView.h"
 
 void TForm1::connectTerminalHandlers() {
     Ui::Form1& f = *ui;
-    TerminalControls controls{*f.ComboBox1,    *f.ComboBox2,    *f.Button4,      *f.Button6,
-                              *f.Button7,      *f.RadioButton1, *f.RadioButton2, *f.RadioButton3,
-                              *f.RadioButton4, *f.RadioButton5, *f.RadioButton6, *f.RadioButton7,
-                              *f.GroupBox1,    *f.GroupBox2};
+    terminalPageView = std::make_unique<TerminalPageView>(f, terminalControls);
     TerminalConnection::Services services{
         *deviceLink, modeFlags, *this, *terminalDisplay, windowClock, *terminalLoop, [this] {
             RefreshStatus();
         }};
-    terminalConnection = std::make_unique<TerminalConnection>(std::move(services), controls);
+    terminalConnection =
+        std::make_unique<TerminalConnection>(std::move(services), *terminalPageView);
 
     connect(f.Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
     connect(f.Button7, &QPushButton::clicked, this, &TForm1::Button7Click);

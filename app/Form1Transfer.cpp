@@ -7,22 +7,18 @@
 #include "SlaveFileIo.h"
 #include "TForm1.h"
 #include "TerminalConnection.h"
+#include "TerminalPageView.h"
 #include "TransferChannel.h"
 
 void TForm1::connectTransferHandlers() {
     Ui::Form1& f = *ui;
     transferChannel =
         std::make_unique<TransferChannel>(*deviceLink, *terminalDisplay, modeFlags, *terminalLoop);
+    const TransferServices services{*deviceLink,   modeFlags,   *transferChannel, *terminalDisplay,
+                                    windowDialogs, windowClock, *terminalPageView};
     diskTransfer = std::make_unique<DiskTransfer>(
-        TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
-                         windowClock, terminalControls},
-        DiskTransferControls{*f.Button5, *f.Button8, *f.Button9, *f.CheckBox1, *f.CheckBox2,
-                             *f.Edit2, *f.Edit3, *f.RadioButton4},
-        [this] { return terminalConnection->restartMonitor(); });
-    slaveFileIo = std::make_unique<SlaveFileIo>(
-        TransferServices{*deviceLink, modeFlags, *transferChannel, *terminalDisplay, windowDialogs,
-                         windowClock, terminalControls},
-        SlaveFileControls{*f.Button13, *f.Button14, *f.ProgressBar2, *f.Label22, *f.Label23});
+        services, [this] { return terminalConnection->restartMonitor(); });
+    slaveFileIo = std::make_unique<SlaveFileIo>(services);
 
     connect(f.Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(f.Button8, &QPushButton::clicked, this, &TForm1::Button8Click);

@@ -8,17 +8,20 @@
 #include <QTabBar>
 #include <algorithm>
 
+#include "AppendingPane.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DiskTransfer.h"
 #include "Form1Ui.h"
 #include "ModeLoop.h"
+#include "PaneWriter.h"
 #include "Programmer.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
+#include "TerminalPageView.h"
 #include "TransferChannel.h"
 
 TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)

@@ -10,7 +10,10 @@
 
 class Clock;
 class Dialogs;
+class AppendingPane;
 class DeviceLink;
+class PaneWriter;
+class TerminalPageView;
 class ModeLoop;
 class QCloseEvent;
 class Programmer;
@@ -155,6 +158,12 @@ class TForm1 : public QWidget, public ControlGroups {
 
     // Mode objects.
     std::unique_ptr<Programmer> programmer;
+    // The Terminal Mode page's panes and view, made before the terminal's
+    // mode objects that write to them.
+    std::unique_ptr<PaneWriter> memo2Writer;
+    std::unique_ptr<PaneWriter> memo3Writer;
+    std::unique_ptr<AppendingPane> recallPane;
+    std::unique_ptr<TerminalPageView> terminalPageView;
     std::unique_ptr<TerminalDisplay> terminalDisplay;
     // The terminal's loop, which the transfers inside it run on too.
     std::unique_ptr<ModeLoop> terminalLoop;

@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <vector>
 
+#include "DisplayOverPanes.h"
 #include "FuzzSupport.h"
 #include "SelfAdvancingClock.h"
 #include "TerminalDisplay.h"
@@ -22,7 +23,8 @@ struct Rig {
     QPlainTextEdit Memo2;
     QPlainTextEdit Memo3;
     SelfAdvancingClock clock{{0, 0}};  // stands still: lines reach the panes at the flush
-    TerminalDisplay display{Memo2, Memo3, clock};
+    DisplayOverPanes panes{Memo2, Memo3, clock};
+    TerminalDisplay& display = panes.display;
 };
 
 // Clearing a pane costs more than most inputs: the panes keep the lines of

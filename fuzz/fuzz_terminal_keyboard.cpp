@@ -15,7 +15,9 @@
 #include <memory>
 #include <vector>
 
+#include "AppendingPane.h"
 #include "DeviceLink.h"
+#include "DisplayOverPanes.h"
 #include "DriverRegistry.h"
 #include "FuzzSupport.h"
 #include "ScriptedBackend.h"
@@ -109,7 +111,9 @@ DeviceLink& sharedLink() {
 
 struct Rig {
     explicit Rig(Panes& panes)
-        : display(panes.Memo2, panes.Memo3, clock), keyboard(link, display, panes.Memo1) {
+        : terminalPanes(panes.Memo2, panes.Memo3, clock),
+          recallPane(panes.Memo1),
+          keyboard(link, terminalPanes.display, recallPane) {
         backend->stopLoggingCalls();
         sharedDialogs().clear();
         link.DropStagedA();
@@ -120,7 +124,8 @@ struct Rig {
     std::shared_ptr<ScriptedBackend> backend = ScriptedBackend::installFresh();
     DeviceLink& link = sharedLink();
     SelfAdvancingClock clock{{0, 0}};
-    TerminalDisplay display;
+    DisplayOverPanes terminalPanes;
+    AppendingPane recallPane;
     TerminalKeyboard keyboard;
 };
 
@@ -178,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (b == OpenOrClose) {
             rig.link.ChannelAOpen = !rig.link.ChannelAOpen;
         } else if (escaped && b == ChipSends) {
-            rig.display.ShowTerminalByte(next);
+            rig.terminalPanes.display.ShowTerminalByte(next);
         } else if (escaped && b == ShortWrite) {
             rig.backend->writeShortOnce(next);
             model.shortWrites.push_back(next);

@@ -1,9 +1,5 @@
 #include "TerminalConnection.h"
 
-#include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
-
 #include "BaudDivisor.h"
 #include "BridgeBaudRate.h"
 #include "ChannelOpening.h"
@@ -14,6 +10,7 @@
 #include "ModeFlags.h"
 #include "ModeLoop.h"
 #include "TerminalDisplay.h"
+#include "TerminalView.h"
 
 namespace {
 
@@ -25,8 +22,8 @@ constexpr int BaudChangePauseMs = 1000;
 
 }  // namespace
 
-TerminalConnection::TerminalConnection(Services services, TerminalControls controls)
-    : services(std::move(services)), controls(controls), lines(this->services.link) {}
+TerminalConnection::TerminalConnection(Services services, TerminalView& view)
+    : services(std::move(services)), view(view), lines(this->services.link) {}
 
 void TerminalConnection::open() {
     DeviceLink& link = services.link;
@@ -50,13 +47,11 @@ void TerminalConnection::open() {
     services.flags.TerminalStop.clear();
     linkFailed = false;
     SetupTerminalPort(*baudRate);
-    controls.Button6.setEnabled(false);
-    controls.Button7.setEnabled(true);
-    controls.ComboBox1.setEnabled(false);
-    controls.RadioButton2.setChecked(true);
+    view.showOpening();
+    view.selectRun();
     lines.RunChip();
     link.SelectChannelA();
-    showOpenControls();
+    view.showOpen();
     services.groups.DisableProgrammerControls();
     services.groups.DisableSpyControls();
     services.refreshStatus();
@@ -124,7 +119,7 @@ void TerminalConnection::close() {
     if (link.ChannelAOpen) {
         link.CloseChannelA(failure);
         log(QStringLiteral("Device ") + link.SelectedDevice + QStringLiteral(" Closed"));
-        showClosedControls();
+        view.showClosed();
     }
     services.groups.EnableProgrammerControls();
     services.groups.EnableSpyControls();
@@ -133,29 +128,12 @@ void TerminalConnection::close() {
     linkFailed = false;
 }
 
-void TerminalConnection::showOpenControls() {
-    controls.RadioButton7.setEnabled(true);
-    controls.Button4.setEnabled(false);
-    controls.GroupBox1.setEnabled(true);
-    controls.GroupBox2.setEnabled(true);
-}
-
-void TerminalConnection::showClosedControls() {
-    controls.Button6.setEnabled(true);
-    controls.Button7.setEnabled(false);
-    controls.ComboBox1.setEnabled(true);
-    controls.RadioButton7.setEnabled(false);
-    controls.Button4.setEnabled(false);
-    controls.GroupBox1.setEnabled(false);
-    controls.GroupBox2.setEnabled(false);
-}
-
 void TerminalConnection::SetupTerminalPort(std::uint32_t baudRate) {
     if (!services.link.ChannelAOpen) {
         return;
     }
     services.link.SelectChannelA();
-    controls.RadioButton5.setChecked(true);
+    view.selectRtsEnabled();
     applyLineSettings(baudRate);
 }
 
@@ -215,7 +193,7 @@ void TerminalConnection::applyLineSettings(std::uint32_t baudRate) {
     link.Parity = 0;
     link.FlowControl = hx::FlowRtsCts;
     link.RaiseRts();
-    if (controls.RadioButton3.isChecked()) {
+    if (view.commandModeChosen()) {
         link.LowerDtr();
     } else {
         link.RaiseDtr();
@@ -243,7 +221,7 @@ bool TerminalConnection::restartMonitor() {
     if (!restarted) {
         return false;
     }
-    controls.ComboBox2.setEditText(QString::number(MonitorStartBaudRate));
+    view.showBaudRate(MonitorStartBaudRate);
     SetupTerminalPort(MonitorStartBaudRate);
     services.refreshStatus();
     return true;
@@ -281,8 +259,7 @@ void TerminalConnection::suspend() {
         stageShown(b);
     }
     services.link.SendStagedA();
-    controls.Button4.setEnabled(true);
-    controls.RadioButton7.setEnabled(false);
+    view.showSuspended();
     services.refreshStatus();
 }
 
@@ -294,9 +271,8 @@ void TerminalConnection::resume() {
     services.link.DropStagedA();
     stageShown(CarriageReturn);
     services.link.SendStagedA();
-    controls.RadioButton7.setEnabled(true);
-    controls.Button4.setEnabled(false);
-    controls.RadioButton2.setChecked(true);
+    view.showResumed();
+    view.selectRun();
     services.refreshStatus();
 }
 
@@ -326,7 +302,7 @@ void TerminalConnection::driveChannelA(DriverStatus (DeviceLink::*line)()) {
 }
 
 bool TerminalConnection::deviceChosen() {
-    if (!services.link.ChooseBoard(controls.ComboBox1.currentText())) {
+    if (!services.link.ChooseBoard(view.chosenBoard())) {
         log(QStringLiteral("ERROR : You must select a device"));
         return false;
     }
@@ -334,7 +310,7 @@ bool TerminalConnection::deviceChosen() {
 }
 
 std::optional<std::uint32_t> TerminalConnection::chosenBaudRate() {
-    const QString text = controls.ComboBox2.currentText();
+    const QString text = view.baudRateText();
     const std::optional<std::uint32_t> baudRate = BaudRateFromText(text);
     if (!baudRate || !BaudDivisorBytes(*baudRate)) {
         log(QStringLiteral("ERROR : \"%1\" is not a baud rate the link can run at").arg(text));

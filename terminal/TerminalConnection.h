@@ -12,38 +12,17 @@ class Clock;
 class ControlGroups;
 class DeviceLink;
 class ModeLoop;
-class QComboBox;
-class QPushButton;
-class QRadioButton;
-class QWidget;
 class TerminalDisplay;
+class TerminalView;
 struct ModeFlags;
-
-// The window's controls that the terminal connection reads and switches.
-struct TerminalControls {
-    QComboBox& ComboBox1;
-    QComboBox& ComboBox2;
-    QPushButton& Button4;
-    QPushButton& Button6;
-    QPushButton& Button7;
-    QRadioButton& RadioButton1;
-    QRadioButton& RadioButton2;
-    QRadioButton& RadioButton3;
-    QRadioButton& RadioButton4;
-    QRadioButton& RadioButton5;
-    QRadioButton& RadioButton6;
-    QRadioButton& RadioButton7;
-    QWidget& GroupBox1;
-    QWidget& GroupBox2;
-};
 
 // The link to the chip's monitor over channel A and the board controls beside
 // it: opening and closing the link with its receive loop, the baud-rate change
 // at both ends, the reset and run lines through channel B, suspend and resume
 // of the monitor, and the DTR and RTS lines of channel A.
 //
-// Selecting a radio button from here runs that button's handler through the
-// window's connection, exactly when the selection changes.
+// Selecting a control of the page from here (the view's select...) runs that
+// control's handler, exactly when the selection changes.
 class TerminalConnection {
   public:
     // The rate the monitor starts at, after power-up and after every reset.
@@ -59,7 +38,7 @@ class TerminalConnection {
         std::function<void()> refreshStatus;
     };
 
-    TerminalConnection(Services services, TerminalControls controls);
+    TerminalConnection(Services services, TerminalView& view);
 
     // Runs the receive loop until Close, the window's closing or a failed
     // queue-status query: it returns only when the connection has stopped.
@@ -90,8 +69,6 @@ class TerminalConnection {
     std::optional<std::uint32_t> chosenBaudRate();
     void openChannelB();
     bool openChannelA();
-    void showOpenControls();
-    void showClosedControls();
     void receiveLoop();
     void applyLineSettings(std::uint32_t baudRate);
     void stageShown(std::uint8_t b);
@@ -100,7 +77,7 @@ class TerminalConnection {
     void tellBoardControlMissing();
 
     Services services;
-    TerminalControls controls;
+    TerminalView& view;
     ControlLines lines;
     bool boardControlMissingTold = false;
     // A queue query failed during this connection: the board has gone away.

@@ -1,16 +1,11 @@
 #include "TerminalDisplay.h"
 
-#include <QPlainTextEdit>
-
 #include "DeviceLink.h"
 #include "LineBytes.h"
+#include "PaneLines.h"
 
-TerminalDisplay::TerminalDisplay(QPlainTextEdit& asciiPane, QPlainTextEdit& hexPane, Clock& clock,
-                                 int hexPaneLineLimit)
-    : asciiWriter(asciiPane, clock), hexWriter(hexPane, clock, hexPaneLineLimit) {
-    asciiPane.setUndoRedoEnabled(false);
-    hexPane.setUndoRedoEnabled(false);
-}
+TerminalDisplay::TerminalDisplay(PaneLines& asciiPane, PaneLines& hexPane)
+    : asciiWriter(asciiPane), hexWriter(hexPane) {}
 
 void TerminalDisplay::ShowTerminalByte(std::uint8_t b) {
     if (PaneLineCount > AsciiPaneLineLimit) {

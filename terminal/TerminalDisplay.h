@@ -4,10 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "PaneWriter.h"
-
-class Clock;
-class QPlainTextEdit;
+class PaneLines;
 
 // The two terminal panes: everything the chip sends, and the commands the
 // program sends by itself, shown as HEX lines of 16 bytes and ASCII lines of
@@ -19,11 +16,11 @@ class TerminalDisplay {
     // Past this the ASCII pane starts afresh at the next byte shown.
     static constexpr int AsciiPaneLineLimit = 2000;
     // The HEX pane keeps the newest lines only: at 3,000,000 baud it would
-    // otherwise grow by hundreds of megabytes a minute.
+    // otherwise grow by hundreds of megabytes a minute. Its writer keeps the
+    // limit; this is the number it is made with.
     static constexpr int HexPaneLineLimit = 100'000;
 
-    TerminalDisplay(QPlainTextEdit& asciiPane /*Memo2*/, QPlainTextEdit& hexPane /*Memo3*/,
-                    Clock& clock, int hexPaneLineLimit = HexPaneLineLimit);
+    TerminalDisplay(PaneLines& asciiPane /*Memo2*/, PaneLines& hexPane /*Memo3*/);
 
     void ShowTerminalByte(std::uint8_t b);
     // A message line in Memo2, in order with the data lines and shown at once.
@@ -47,6 +44,6 @@ class TerminalDisplay {
     void addHexLine();
     void addAsciiLine();
 
-    PaneWriter asciiWriter;
-    PaneWriter hexWriter;
+    PaneLines& asciiWriter;
+    PaneLines& hexWriter;
 };

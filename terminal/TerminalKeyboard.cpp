@@ -1,9 +1,9 @@
 #include "TerminalKeyboard.h"
 
-#include <QPlainTextEdit>
 #include <algorithm>
 
 #include "DeviceLink.h"
+#include "PaneLines.h"
 #include "TerminalDisplay.h"
 
 namespace {
@@ -32,7 +32,7 @@ QChar recalledCharacter(std::int32_t code) {
 }  // namespace
 
 TerminalKeyboard::TerminalKeyboard(DeviceLink& link, TerminalDisplay& display,
-                                   QPlainTextEdit& recallPane)
+                                   PaneLines& recallPane)
     : link(link), display(display), recallPane(recallPane) {
     reset();
 }
@@ -107,5 +107,6 @@ void TerminalKeyboard::ShowRecalledLine(const LineRecord& record) {
     for (int i = 0; i < RecalledLineLength; ++i) {
         text[i] = recalledCharacter(record[static_cast<std::size_t>(i)]);
     }
-    recallPane.appendPlainText(text);
+    recallPane.addLine(text);
+    recallPane.flush();
 }

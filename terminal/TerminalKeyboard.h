@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class DeviceLink;
-class QPlainTextEdit;
+class PaneLines;
 class TerminalDisplay;
 
 // What the user types into the ASCII pane goes to the chip's monitor: each
@@ -23,8 +23,7 @@ class TerminalKeyboard {
 
     using LineRecord = std::array<std::int32_t, TypedLineSlots>;
 
-    TerminalKeyboard(DeviceLink& link, TerminalDisplay& display,
-                     QPlainTextEdit& recallPane /*Memo1*/);
+    TerminalKeyboard(DeviceLink& link, TerminalDisplay& display, PaneLines& recallPane /*Memo1*/);
 
     // The key is left as it is: the pane shows it by its own editing.
     void Memo2KeyPress(char& key);
@@ -47,5 +46,5 @@ class TerminalKeyboard {
 
     DeviceLink& link;
     TerminalDisplay& display;
-    QPlainTextEdit& recallPane;
+    PaneLines& recallPane;
 };

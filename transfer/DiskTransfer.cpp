@@ -1,10 +1,6 @@
 #include "DiskTransfer.h"
 
-#include <QCheckBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSaveFile>
 #include <limits>
 
@@ -39,11 +35,8 @@ QByteArray lastLineOf(const QByteArray& bytes) {
 
 }  // namespace
 
-DiskTransfer::DiskTransfer(Services services, DiskTransferControls controls,
-                           MonitorRestart restartMonitor)
-    : services(std::move(services)),
-      controls(controls),
-      restartMonitor(std::move(restartMonitor)) {}
+DiskTransfer::DiskTransfer(Services services, MonitorRestart restartMonitor)
+    : services(std::move(services)), restartMonitor(std::move(restartMonitor)) {}
 
 void DiskTransfer::log(const QString& text) {
     services.display.TerminalLog(text);
@@ -53,7 +46,7 @@ void DiskTransfer::log(const QString& text) {
 // commands would go into its data memory, and their echo would read as an
 // answer.
 bool DiskTransfer::commandModeChosen() {
-    if (!controls.RadioButton4.isChecked()) {
+    if (!services.view.dataModeChosen()) {
         return true;
     }
     log(
@@ -74,9 +67,8 @@ void DiskTransfer::Button5Click() {
     if (path.isEmpty()) {
         return;
     }
-    TransferSession session(services.flags, services.link, services.channel,
-                            services.terminalControls, controls.Button5,
-                            QString::fromLatin1(CancelCaption));
+    TransferSession session(services.flags, services.link, services.channel, services.view,
+                            TransferView::StopButton::SendFile, QString::fromLatin1(CancelCaption));
     SendFileToDisk(path);
 }
 
@@ -100,9 +92,10 @@ void DiskTransfer::receive(ReadMethod method) {
     if (path.isEmpty()) {
         return;
     }
-    QPushButton& button = method == ReadMethod::Rd ? controls.Button8 : controls.Button9;
-    TransferSession session(services.flags, services.link, services.channel,
-                            services.terminalControls, button, QString::fromLatin1(CancelCaption));
+    const auto button = method == ReadMethod::Rd ? TransferView::StopButton::ReceiveRd
+                                                 : TransferView::StopButton::ReceiveRdf;
+    TransferSession session(services.flags, services.link, services.channel, services.view, button,
+                            QString::fromLatin1(CancelCaption));
     if (method == ReadMethod::Rd) {
         ReceiveFileWithRd(path);
     } else {
@@ -111,30 +104,30 @@ void DiskTransfer::receive(ReadMethod method) {
 }
 
 std::optional<std::uint32_t> DiskTransfer::writeBlock() {
-    if (controls.CheckBox1.isChecked()) {
+    if (services.view.wholeFileWrites()) {
         return WholeFile;
     }
-    return blockSize(controls.Edit2, TransferChannel::TransferBufferSize,
+    return blockSize(services.view.writeBlockText(), TransferChannel::TransferBufferSize,
                      QStringLiteral("Block Size to use for Write"));
 }
 
 std::optional<std::uint32_t> DiskTransfer::readBlock() {
-    if (controls.CheckBox2.isChecked()) {
+    if (services.view.wholeFileReads()) {
         return WholeFile;
     }
-    return blockSize(controls.Edit3, std::numeric_limits<std::uint32_t>::max(),
+    return blockSize(services.view.readBlockText(), std::numeric_limits<std::uint32_t>::max(),
                      QStringLiteral("Block Size to use for Read"));
 }
 
-std::optional<std::uint32_t> DiskTransfer::blockSize(QLineEdit& edit, std::uint32_t largest,
+std::optional<std::uint32_t> DiskTransfer::blockSize(const QString& text, std::uint32_t largest,
                                                      const QString& caption) {
     bool isNumber = false;
-    const qulonglong value = edit.text().trimmed().toULongLong(&isNumber, 10);
+    const qulonglong value = text.trimmed().toULongLong(&isNumber, 10);
     if (!isNumber || value < 1 || value > largest) {
         log(QStringLiteral("ERROR : %1 must be a whole number from 1 to %2, not \"%3\"")
                 .arg(caption)
                 .arg(largest)
-                .arg(edit.text()));
+                .arg(text));
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(value);

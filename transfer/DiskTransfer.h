@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <vector>
 
 #include "TransferSession.h"
 
@@ -14,28 +13,10 @@
 class AnswerLines;
 class DeviceLink;
 class Dialogs;
-class QCheckBox;
 class QFile;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 class QSaveFile;
-class QWidget;
 class TerminalDisplay;
 struct ModeFlags;
-
-// The "Disk Transfer" page's controls.
-struct DiskTransferControls {
-    QPushButton& Button5;
-    QPushButton& Button8;
-    QPushButton& Button9;
-    QCheckBox& CheckBox1;
-    QCheckBox& CheckBox2;
-    QLineEdit& Edit2;
-    QLineEdit& Edit3;
-    // "Data Mode": the monitor takes no commands then.
-    QRadioButton& RadioButton4;
-};
 
 // Copies files between the computer and the chip's disk through the
 // monitor's file commands: OPW, WRF and CLF to the disk; DIR, then RD, or OPR
@@ -53,7 +34,7 @@ class DiskTransfer {
 
     static constexpr const char* CancelCaption = "Cancel";
 
-    DiskTransfer(Services services, DiskTransferControls controls, MonitorRestart restartMonitor);
+    DiskTransfer(Services services, MonitorRestart restartMonitor);
 
     void Button5Click();
     void Button8Click();
@@ -75,7 +56,7 @@ class DiskTransfer {
     static constexpr std::uint32_t WholeFile = 0;
     std::optional<std::uint32_t> writeBlock();
     std::optional<std::uint32_t> readBlock();
-    std::optional<std::uint32_t> blockSize(QLineEdit& edit, std::uint32_t largest,
+    std::optional<std::uint32_t> blockSize(const QString& text, std::uint32_t largest,
                                            const QString& caption);
     bool sendWholeFile(QFile& file, std::uint32_t size);
     bool sendBlocks(QFile& file, std::uint32_t size, std::uint32_t block, int& blocks);
@@ -96,7 +77,6 @@ class DiskTransfer {
     void log(const QString& text);
 
     Services services;
-    DiskTransferControls controls;
     MonitorRestart restartMonitor;
     DirAnswerParser dirParser{dirAnswer};
     QString currentName;

@@ -1,9 +1,6 @@
 #include "SlaveFileIo.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QSaveFile>
 #include <algorithm>
 #include <optional>
@@ -21,8 +18,7 @@ namespace {
 const QString SendFilter = QStringLiteral("*.*|*.*");
 }  // namespace
 
-SlaveFileIo::SlaveFileIo(Services services, SlaveFileControls controls)
-    : services(std::move(services)), controls(controls) {}
+SlaveFileIo::SlaveFileIo(Services services) : services(std::move(services)) {}
 
 void SlaveFileIo::log(const QString& text) {
     services.display.TerminalLog(text);
@@ -51,19 +47,20 @@ void SlaveFileIo::Button13Click() {
     if (path.isEmpty()) {
         return;
     }
-    controls.Label23.setText(QStringLiteral("Sending ") + path);
+    services.view.showSlaveStatus(QStringLiteral("Sending ") + path);
     bool sent = false;
     {
-        TransferSession session(services.flags, services.link, services.channel,
-                                services.terminalControls, controls.Button13,
+        TransferSession session(services.flags, services.link, services.channel, services.view,
+                                TransferView::StopButton::SlaveSend,
                                 QString::fromLatin1(CancelCaption));
         sent = SlaveSendFile(path);
     }
-    controls.Label23.setText(sent ? QStringLiteral("Done") : QStringLiteral("Failed"));
+    services.view.showSlaveStatus(sent ? QStringLiteral("Done") : QStringLiteral("Failed"));
 }
 
 void SlaveFileIo::Button14Click() {
-    if (controls.Button14.text() != QLatin1String(ReceiveCaption)) {
+    // While a receive runs the button reads "Close File" and ends it.
+    if (receiving) {
         services.channel.stop().request(StopCause::Finished);
         return;
     }
@@ -78,15 +75,15 @@ void SlaveFileIo::Button14Click() {
     {
         // The receive writes nothing on channel A: what the user types goes
         // on reaching the chip, to ask it for the data being captured.
-        TransferSession session(services.flags, services.link, services.channel,
-                                services.terminalControls, controls.Button14,
+        TransferSession session(services.flags, services.link, services.channel, services.view,
+                                TransferView::StopButton::SlaveReceive,
                                 QString::fromLatin1(CloseCaption), StagedKeys::Kept);
-        controls.Label23.setText(QStringLiteral("Receiving ") + path);
+        services.view.showSlaveStatus(QStringLiteral("Receiving ") + path);
         receiving = true;
         received = SlaveReceiveFile(path);
         receiving = false;
     }
-    controls.Label23.setText(received ? QStringLiteral("Done") : QStringLiteral("Failed"));
+    services.view.showSlaveStatus(received ? QStringLiteral("Done") : QStringLiteral("Failed"));
 }
 
 bool SlaveFileIo::SlaveSendFile(const QString& path) {
@@ -99,8 +96,8 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
     }
     const std::uint64_t size = static_cast<std::uint64_t>(file.size());
     std::uint64_t sent = 0;
-    controls.ProgressBar2.setValue(0);
-    controls.Label22.clear();
+    services.view.showSlaveProgress(0);
+    services.view.showSlaveThroughput(QString());
     const std::int64_t startNs = services.clock.nanoseconds();
     const auto failed = [&](const QString& why) {
         log(QStringLiteral("ERROR : %1 after %2 of %3 bytes of %4")
@@ -108,7 +105,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
                 .arg(sent)
                 .arg(size)
                 .arg(path));
-        controls.ProgressBar2.setValue(0);
+        services.view.showSlaveProgress(0);
         return false;
     };
     for (;;) {
@@ -131,7 +128,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
             sent += static_cast<std::uint64_t>(read);
         }
         // An empty file is sent whole at once.
-        controls.ProgressBar2.setValue(size == 0 ? 100 : static_cast<int>(sent * 100 / size));
+        services.view.showSlaveProgress(size == 0 ? 100 : static_cast<int>(sent * 100 / size));
         channel.keepWindowAlive();
         if (read == 0) {
             break;
@@ -144,7 +141,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
     if (drained == TransferEnd::Cancelled) {
         return failed(QStringLiteral("the send was cancelled"));
     }
-    controls.ProgressBar2.setValue(0);
+    services.view.showSlaveProgress(0);
     if (drained != TransferEnd::Done) {
         log(QStringLiteral("ERROR : the bridge did not report the last bytes of %1 sent: no "
                            "throughput figure")
@@ -155,7 +152,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
     // dozen milliseconds would show a rate above the wire's.
     constexpr std::int64_t nsPerMs = 1'000'000;
     const std::int64_t elapsed = (services.clock.nanoseconds() - startNs + nsPerMs - 1) / nsPerMs;
-    controls.Label22.setText(QString::number(SlaveThroughput(size, elapsed)));
+    services.view.showSlaveThroughput(QString::number(SlaveThroughput(size, elapsed)));
     return true;
 }
 

@@ -2,17 +2,11 @@
 
 #include <QString>
 #include <cstdint>
-#include <vector>
 
 #include "TransferSession.h"
 
-class Clock;
 class DeviceLink;
 class Dialogs;
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QWidget;
 class TerminalDisplay;
 class TransferChannel;
 struct ModeFlags;
@@ -20,15 +14,6 @@ struct ModeFlags;
 // Bytes a second of a send: bytes × 1000 ÷ elapsed milliseconds, a send
 // within one millisecond counted as taking one.
 std::uint64_t SlaveThroughput(std::uint64_t bytes, std::int64_t elapsedMs);
-
-// The "Slave File I/O" page's controls.
-struct SlaveFileControls {
-    QPushButton& Button13;
-    QPushButton& Button14;
-    QProgressBar& ProgressBar2;
-    QLabel& Label22;
-    QLabel& Label23;
-};
 
 // Raw file data over channel A, with no monitor command: "Send File" writes
 // a file's bytes unchanged and shows the throughput; "Rcv File" keeps every
@@ -43,7 +28,7 @@ class SlaveFileIo {
     static constexpr const char* CloseCaption = "Close File";
     static constexpr const char* CancelCaption = "Cancel";
 
-    SlaveFileIo(Services services, SlaveFileControls controls);
+    explicit SlaveFileIo(Services services);
 
     void Button13Click();
     void Button14Click();
@@ -59,6 +44,5 @@ class SlaveFileIo {
     void log(const QString& text);
 
     Services services;
-    SlaveFileControls controls;
     bool receiving = false;
 };

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <vector>
+
+#include "TransferView.h"
 
 class Clock;
 class Dialogs;
-class QPushButton;
-class QWidget;
 class DeviceLink;
 class TerminalDisplay;
 class TransferChannel;
@@ -20,8 +19,7 @@ struct TransferServices {
     TerminalDisplay& display;
     Dialogs& dialogs;
     Clock& clock;
-    // Switched off while a transfer runs.
-    std::vector<QWidget*> terminalControls;
+    TransferView& view;
 };
 
 // What a transfer does with keys the user has typed but not yet sent. A
@@ -38,7 +36,7 @@ enum class StagedKeys { Dropped, Kept };
 class TransferSession {
   public:
     TransferSession(ModeFlags& flags, DeviceLink& link, TransferChannel& channel,
-                    const std::vector<QWidget*>& terminalControls, QPushButton& stopButton,
+                    TransferView& view, TransferView::StopButton stopButton,
                     const QString& stopCaption, StagedKeys staged = StagedKeys::Dropped);
     ~TransferSession();
     TransferSession(const TransferSession&) = delete;
@@ -46,7 +44,5 @@ class TransferSession {
 
   private:
     ModeFlags& flags;
-    std::vector<std::pair<QWidget*, bool>> savedStates;
-    QPushButton& stopButton;
-    QString restingCaption;
+    TransferView& view;
 };

@@ -3,10 +3,11 @@
 // and the order in which queued lines and messages reach the panes.
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <memory>
 
+#include "DisplayOverPanes.h"
 #include "PaneWriter.h"
 #include "SelfAdvancingClock.h"
 #include "TerminalDisplay.h"
@@ -69,15 +70,17 @@ class DisplayTest : public QObject {
     std::unique_ptr<SelfAdvancingClock> clock;
     std::unique_ptr<QPlainTextEdit> asciiPane;
     std::unique_ptr<QPlainTextEdit> hexPane;
-    std::unique_ptr<TerminalDisplay> display;
+    std::unique_ptr<DisplayOverPanes> panes;
+    TerminalDisplay* display = nullptr;
 };
 
 void DisplayTest::init() {
-    display.reset();
+    panes.reset();
     clock = std::make_unique<SelfAdvancingClock>();
     asciiPane = std::make_unique<QPlainTextEdit>();
     hexPane = std::make_unique<QPlainTextEdit>();
-    display = std::make_unique<TerminalDisplay>(*asciiPane, *hexPane, *clock);
+    panes = std::make_unique<DisplayOverPanes>(*asciiPane, *hexPane, *clock);
+    display = &panes->display;
 }
 
 void DisplayTest::show(const QByteArray& data) {
@@ -202,8 +205,8 @@ void DisplayTest::hexPaneKeepsTheNewestLines_data() {
 void DisplayTest::hexPaneKeepsTheNewestLines() {
     QFETCH(int, flushEvery);
     constexpr int bound = 50;
-    display.reset();
-    display = std::make_unique<TerminalDisplay>(*asciiPane, *hexPane, *clock, bound);
+    panes = std::make_unique<DisplayOverPanes>(*asciiPane, *hexPane, *clock, bound);
+    display = &panes->display;
 
     constexpr int total = 130;
     for (int line = 0; line < total; ++line) {
