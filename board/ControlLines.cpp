@@ -1,6 +1,5 @@
 #include "ControlLines.h"
 
-#include "ChannelOpening.h"
 #include "DeviceLink.h"
 #include "HxDriver.h"
 
@@ -47,7 +46,7 @@ void ControlLines::HoldChipInReset() {
 bool ControlLines::prepareChannelB() {
     // A channel B that is listed but fails to open has been reported by the
     // open; without a handle, every call after it would only fail again.
-    if (!OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen)) {
+    if (!link.OpenChannelB()) {
         return false;
     }
     link.SelectChannelB();

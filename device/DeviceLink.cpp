@@ -64,6 +64,23 @@ DriverStatus DeviceLink::ApplyFlowControl() {
     });
 }
 
+void DeviceLink::ApplyLineSettings(const LineSettings& settings) {
+    BaudRate = settings.baudRate;
+    WordLength = settings.wordLength;
+    StopBits = settings.stopBits;
+    Parity = settings.parity;
+    FlowControl = settings.flowControl;
+    ApplyBaudRate();
+    ApplyDataCharacteristics();
+    ApplyFlowControl();
+}
+
+void DeviceLink::UseEventChar(std::uint8_t eventChar) {
+    EventChar = eventChar;
+    EventCharEnabled = true;
+    ErrorCharEnabled = false;
+}
+
 DriverStatus DeviceLink::FetchModemStatus() {
     return reported(*this, "HX_GetModemStatus",
                     [this](HxHandle h) { return HX_GetModemStatus(h, &ModemStatus); });
@@ -165,6 +182,25 @@ bool DeviceLink::ChooseBoard(const QString& board) {
     ChannelAName = board + QStringLiteral(" A");
     ChannelBName = board + QStringLiteral(" B");
     return !board.isEmpty();
+}
+
+bool DeviceLink::OpenChannelA() {
+    return openChannel(ChannelAName, HandleA, ChannelAOpen);
+}
+
+bool DeviceLink::OpenChannelB() {
+    return openChannel(ChannelBName, HandleB, ChannelBOpen);
+}
+
+bool DeviceLink::openChannel(const QString& name, HxHandle& handle, bool& isOpen) {
+    if (isOpen) {
+        return true;
+    }
+    isOpen = FindAndOpenChannel(name);
+    if (isOpen) {
+        handle = CurrentHandle;
+    }
+    return isOpen;
 }
 
 void DeviceLink::closeChannel(HxHandle handle, bool& isOpen, CloseFailure failure) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -9,9 +10,10 @@
 class Dialogs;
 
 // The program's one link record: both channels' handles and open flags, the
-// current handle that nearly every operation addresses, the line settings the
-// modes fill in before applying them, and fixed receive and staging buffers.
-// Every exchange with the board goes through its operations.
+// current handle that nearly every operation addresses, the line settings in
+// force, and fixed receive and staging buffers. Every exchange with the board
+// goes through its operations; the modes read its fields and change them only
+// through the operations below.
 class DeviceLink {
   public:
     static constexpr std::uint32_t BufferSize = 65536;
@@ -53,6 +55,15 @@ class DeviceLink {
     QString ChannelAName;
     QString ChannelBName;
 
+    // The line settings a mode asks for on a channel.
+    struct LineSettings {
+        std::uint32_t baudRate = 0;
+        std::uint16_t flowControl = hx::FlowNone;
+        std::uint8_t wordLength = 8;
+        std::uint8_t stopBits = 0;
+        std::uint8_t parity = 0;
+    };
+
     // --- Status reporting ---
     void ReportDriverStatus(const QString& name, DriverStatus status);
 
@@ -70,6 +81,13 @@ class DeviceLink {
     DriverStatus ApplySpecialChars();
     // Does not report.
     DriverStatus ApplyLatency(std::uint8_t milliseconds);
+    // Records the settings and applies the baud rate, the data
+    // characteristics and the flow control to the current handle, in that
+    // order, each reporting a failure.
+    void ApplyLineSettings(const LineSettings& settings);
+    // The character whose arrival the driver signals (for ApplySpecialChars),
+    // with the error character off.
+    void UseEventChar(std::uint8_t eventChar);
 
     // --- Reads: at most BufferSize bytes a call; the rest stays queued ---
     std::uint32_t ReadToBufferA(std::uint32_t count);
@@ -89,6 +107,8 @@ class DeviceLink {
     DriverStatus SendStagedB();
     // Forgets what is staged for the channel without sending it.
     void DropStagedA() { WriteCountA = 0; }
+    // Forgets the last count bytes staged for channel A, as far as there are.
+    void TakeBackStagedA(std::int32_t count) { WriteCountA = std::max(WriteCountA - count, 0); }
     void DropStagedB() { WriteCountB = 0; }
 
     // --- Channel selection and closing ---
@@ -104,6 +124,11 @@ class DeviceLink {
     // The board the modes work with, by its name in the port chooser: its
     // channels are that name followed by " A" and " B". False for no name.
     bool ChooseBoard(const QString& board);
+    // Opens the chosen board's channel A (B) unless it is open already, and
+    // records its handle; whether it is open afterwards. The current handle
+    // is the new channel's after an opening.
+    bool OpenChannelA();
+    bool OpenChannelB();
     DriverStatus ListDescriptionByIndex(std::uint32_t index);
     QString ReadDescriptionBuffer() const;
     void StoreOpenDescription(const QString& text);
@@ -113,6 +138,7 @@ class DeviceLink {
     void ClearDeviceList();
 
   private:
+    bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
     void closeChannel(HxHandle handle, bool& isOpen, CloseFailure failure);
     std::uint32_t readInto(std::array<std::uint8_t, BufferSize>& buffer, std::uint32_t count);
     DriverStatus flush(HxHandle handle, std::array<std::uint8_t, BufferSize>& buffer,

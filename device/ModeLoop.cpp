@@ -34,6 +34,7 @@ void ModeLoop::run(const StopToken& stop, const std::function<std::uint32_t()>& 
 WaitEnd ModeLoop::await(const StopToken& stop, WaitBound bound, IdleOn idleOn,
                         const std::function<Step()>& step) {
     std::int64_t boundStartMs = loopClock.milliseconds();
+    int quietSteps = 0;
     for (;;) {
         if (stop.requested()) {
             return WaitEnd::Stopped;
@@ -60,15 +61,24 @@ WaitEnd ModeLoop::await(const StopToken& stop, WaitBound bound, IdleOn idleOn,
         } else if (now - boundStartMs >= bound.limitMs) {
             return WaitEnd::TimedOut;
         }
-        if (done == Step::Nothing) {
+        if (done != Step::Nothing) {
+            quietSteps = 0;
+            keepAlive();
+            continue;
+        }
+        // An answer that comes within one idle wait is not held up by the
+        // window (the boot loader's acknowledgements come that fast, 1,024
+        // times a flash); a wait that goes on handles the window's events
+        // before each further sleep, so a click ends it at once.
+        if (++quietSteps > 1) {
             keepAliveNow();
             if (stop.requested()) {
                 return WaitEnd::Stopped;
             }
-            sleepIdle(idleOn);
         } else {
             keepAlive();
         }
+        sleepIdle(idleOn);
     }
 }
 

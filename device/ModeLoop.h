@@ -54,8 +54,8 @@ struct WaitBound {
 class ModeLoop {
   public:
     // Events and pane lines at most this long apart while bytes keep
-    // coming; a loop about to sleep in the idle wait handles them first, so
-    // a quiet loop answers a click or a key within one idle wait.
+    // coming; a quiet loop handles them before each sleep in the idle wait,
+    // so it answers a click or a key within one idle wait.
     static constexpr std::int64_t WindowEventIntervalMs = 20;
 
     // flushPanes shows the lines the mode's panes hold back, when due.

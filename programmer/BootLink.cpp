@@ -93,11 +93,13 @@ std::optional<std::uint8_t> BootLink::AwaitBootAnswer(HxHandle handle) {
     // and an answer read at the end of it still counts.
     std::optional<std::uint8_t> answer;
     loop.await(stop, WaitBound::silence(AnswerTimeoutMs), {handle}, [&] {
-        if (HX_GetQueueStatus(handle, &link.RxQueueCount) == hx::Ok && link.RxQueueCount > 0) {
+        std::uint32_t waiting = 0;
+        if (HX_GetQueueStatus(handle, &waiting) == hx::Ok && waiting > 0) {
+            std::uint8_t byte = 0;
             std::uint32_t bytesRead = 0;
-            HX_Read(handle, link.ReadBufferA.data(), 1, &bytesRead);
+            HX_Read(handle, &byte, 1, &bytesRead);
             if (bytesRead == 1) {
-                answer = link.ReadBufferA[0];
+                answer = byte;
                 return Step::Done;
             }
         }
@@ -107,14 +109,16 @@ std::optional<std::uint8_t> BootLink::AwaitBootAnswer(HxHandle handle) {
 }
 
 std::uint32_t BootLink::poll(HxHandle handle, std::optional<std::uint8_t>& lastReceived) {
+    std::uint32_t waiting = 0;
     std::uint32_t bytesRead = 0;
-    if (HX_GetQueueStatus(handle, &link.RxQueueCount) == hx::Ok && link.RxQueueCount > 0) {
-        const std::uint32_t asked = std::min(link.RxQueueCount, DeviceLink::BufferSize);
-        HX_Read(handle, link.ReadBufferA.data(), asked, &bytesRead);
+    if (HX_GetQueueStatus(handle, &waiting) == hx::Ok && waiting > 0) {
+        const auto asked =
+            static_cast<std::uint32_t>(std::min<std::size_t>(waiting, syncEchoes.size()));
+        HX_Read(handle, syncEchoes.data(), asked, &bytesRead);
         bytesRead = std::min(bytesRead, asked);
     }
     if (bytesRead > 0) {
-        lastReceived = link.ReadBufferA[bytesRead - 1];
+        lastReceived = syncEchoes[bytesRead - 1];
     }
     return bytesRead;
 }

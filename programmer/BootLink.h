@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "HxTypes.h"
 
@@ -50,4 +51,7 @@ class BootLink {
     DeviceLink& link;
     ModeLoop& loop;
     const StopToken& stop;
+    // What the boot loader echoed during synchronisation: everything waiting
+    // is read at once, and only the last byte counts.
+    std::vector<std::uint8_t> syncEchoes = std::vector<std::uint8_t>(65536);
 };

@@ -2,7 +2,6 @@
 
 #include "BaudDivisor.h"
 #include "BridgeBaudRate.h"
-#include "ChannelOpening.h"
 #include "Clock.h"
 #include "ControlGroups.h"
 #include "DeviceLink.h"
@@ -35,7 +34,7 @@ void TerminalConnection::open() {
         return;
     }
     log(QStringLiteral("Opening Device : ") + link.ChannelAName);
-    openChannelB();
+    services.link.OpenChannelB();
     if (!openChannelA()) {
         return;
     }
@@ -62,7 +61,7 @@ void TerminalConnection::open() {
 
 bool TerminalConnection::openChannelA() {
     DeviceLink& link = services.link;
-    if (!OpenChannelIfClosed(link, link.ChannelAName, link.HandleA, link.ChannelAOpen)) {
+    if (!link.OpenChannelA()) {
         // Nothing of the connection is left behind, and the user is told why
         // nothing happened even when the board has simply gone away.
         log(QStringLiteral("ERROR : failed to open ") + link.ChannelAName);
@@ -187,20 +186,13 @@ void TerminalConnection::ChangeTerminalBaud(std::uint32_t baudRate) {
 // answer at the new rate.
 void TerminalConnection::applyLineSettings(std::uint32_t baudRate) {
     DeviceLink& link = services.link;
-    link.BaudRate = baudRate;
-    link.WordLength = 8;
-    link.StopBits = 0;
-    link.Parity = 0;
-    link.FlowControl = hx::FlowRtsCts;
     link.RaiseRts();
     if (view.commandModeChosen()) {
         link.LowerDtr();
     } else {
         link.RaiseDtr();
     }
-    link.ApplyBaudRate();
-    link.ApplyDataCharacteristics();
-    link.ApplyFlowControl();
+    link.ApplyLineSettings({.baudRate = baudRate, .flowControl = hx::FlowRtsCts});
 }
 
 void TerminalConnection::resetChip() {
@@ -234,7 +226,7 @@ void TerminalConnection::driveChipLines(const std::function<void()>& pattern) {
     if (!deviceChosen()) {
         return;
     }
-    openChannelB();
+    services.link.OpenChannelB();
     if (!services.link.ChannelBOpen) {
         tellBoardControlMissing();
         services.link.SelectChannelA();
@@ -317,11 +309,6 @@ std::optional<std::uint32_t> TerminalConnection::chosenBaudRate() {
         return std::nullopt;
     }
     return baudRate;
-}
-
-void TerminalConnection::openChannelB() {
-    DeviceLink& link = services.link;
-    OpenChannelIfClosed(link, link.ChannelBName, link.HandleB, link.ChannelBOpen);
 }
 
 // A port with one channel carries data only. Said once for each connection

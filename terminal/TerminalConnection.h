@@ -67,7 +67,6 @@ class TerminalConnection {
     void driveChipLines(const std::function<void()>& pattern);
     bool deviceChosen();
     std::optional<std::uint32_t> chosenBaudRate();
-    void openChannelB();
     bool openChannelA();
     void receiveLoop();
     void applyLineSettings(std::uint32_t baudRate);

@@ -89,7 +89,7 @@ void TerminalKeyboard::sendStaged() {
 void TerminalKeyboard::takeBackBackspace() {
     // The backspace itself and the byte it erases; with nothing before it
     // the staging is left empty rather than negative.
-    link.WriteCountA = std::max(link.WriteCountA - 2, 0);
+    link.TakeBackStagedA(2);
 }
 
 void TerminalKeyboard::PushLineHistory(const LineRecord& record) {
