@@ -14,6 +14,7 @@
 #include "Form1Ui.h"
 #include "ModeLoop.h"
 #include "Programmer.h"
+#include "ProgrammerPageView.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
 #include "TerminalConnection.h"
