@@ -16,6 +16,7 @@
 #include "ModeLoop.h"
 #include "PaneWriter.h"
 #include "Programmer.h"
+#include "ProgrammerPageView.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
 #include "TerminalConnection.h"

@@ -17,6 +17,7 @@ class TerminalPageView;
 class ModeLoop;
 class QCloseEvent;
 class Programmer;
+class ProgrammerPageView;
 class TerminalConnection;
 class TerminalDisplay;
 class TerminalKeyboard;
@@ -33,8 +34,8 @@ class Form1;
 // flags and control groups that keep the modes apart, and the terminal's
 // status indicators. Each mode's handlers are thin slots that live in the
 // mode's own file (Form1Programmer.cpp, Form1Terminal.cpp, ...) and call the
-// mode object, which was given the widgets it works with and the link when
-// the window built it.
+// mode object, which was given the widgets it works with (or a view over
+// them) and the link when the window built it.
 class TForm1 : public QWidget, public ControlGroups {
     Q_OBJECT
 
@@ -157,6 +158,7 @@ class TForm1 : public QWidget, public ControlGroups {
     std::vector<QWidget*> spyControls;
 
     // Mode objects.
+    std::unique_ptr<ProgrammerPageView> programmerView;
     std::unique_ptr<Programmer> programmer;
     // The Terminal Mode page's panes and view, made before the terminal's
     // mode objects that write to them.

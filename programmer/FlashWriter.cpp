@@ -1,13 +1,9 @@
 #include "FlashWriter.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-
 #include "BootLink.h"
 #include "Dialogs.h"
 #include "ModeLoop.h"
+#include "ProgrammerView.h"
 #include "RomImage.h"
 
 namespace {
@@ -20,9 +16,9 @@ QString hexText(std::uint32_t value, int digits) {
 
 }  // namespace
 
-FlashWriter::FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
-                         ModeLoop& loop, const StopToken& stop)
-    : widgets(widgets), bootLink(bootLink), dialogs(dialogs), loop(loop), stop(stop) {}
+FlashWriter::FlashWriter(ProgrammerView& view, BootLink& bootLink, Dialogs& dialogs, ModeLoop& loop,
+                         const StopToken& stop)
+    : view(view), bootLink(bootLink), dialogs(dialogs), loop(loop), stop(stop) {}
 
 std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage& image) {
     showProgressBar();
@@ -35,10 +31,7 @@ std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage
 }
 
 void FlashWriter::showProgressBar() {
-    widgets.ProgressBar1->setRange(0, ProgressRange);
-    widgets.ProgressBar1->setValue(0);
-    widgets.ProgressBar1->show();
-    widgets.Label2->setText(QStringLiteral("Flash Programming Progress:"));
+    view.startProgress(ProgressRange, QStringLiteral("Flash Programming Progress:"));
 }
 
 std::optional<QString> FlashWriter::sendBlocks(HxHandle handle, const RomImage& image) {
@@ -92,16 +85,16 @@ QString FlashWriter::windowClosedBefore(std::uint32_t blockAddress) {
 }
 
 void FlashWriter::showProgress(std::uint32_t bytesSent) {
-    widgets.ProgressBar1->setValue(static_cast<int>(bytesSent));
+    view.setProgress(static_cast<int>(bytesSent));
     // The loop keeps the window busy between message passes, so the bar is
     // painted now rather than at the next pass.
-    widgets.ProgressBar1->repaint();
+    view.paintProgressNow();
 }
 
 void FlashWriter::restoreControls() {
-    widgets.ProgressBar1->hide();
-    widgets.ComboBox1->setEnabled(true);
-    widgets.Button1->setEnabled(true);
-    widgets.Button2->setEnabled(true);
-    widgets.window->repaint();
+    view.hideProgress();
+    view.setControlEnabled(ProgrammerView::Control::BoardChoice, true);
+    view.setControlEnabled(ProgrammerView::Control::SelectFile, true);
+    view.setControlEnabled(ProgrammerView::Control::Program, true);
+    view.paintAllNow();
 }

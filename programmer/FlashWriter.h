@@ -4,11 +4,11 @@
 #include <optional>
 
 #include "HxTypes.h"
-#include "ProgrammerWidgets.h"
 
 class BootLink;
 class Dialogs;
 class ModeLoop;
+class ProgrammerView;
 class StopToken;
 class RomImage;
 
@@ -19,8 +19,8 @@ class FlashWriter {
     static constexpr int ProgressRange = 65536;
 
     // The run stops before the next block once stop is set.
-    FlashWriter(const ProgrammerWidgets& widgets, BootLink& bootLink, Dialogs& dialogs,
-                ModeLoop& loop, const StopToken& stop);
+    FlashWriter(ProgrammerView& view, BootLink& bootLink, Dialogs& dialogs, ModeLoop& loop,
+                const StopToken& stop);
 
     // Returns the message of the failure that stopped the block loop, or
     // nothing when every block was acknowledged.
@@ -36,7 +36,7 @@ class FlashWriter {
     void showProgress(std::uint32_t bytesSent);
     void restoreControls();
 
-    ProgrammerWidgets widgets;
+    ProgrammerView& view;
     BootLink& bootLink;
     Dialogs& dialogs;
     ModeLoop& loop;

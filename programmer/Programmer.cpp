@@ -1,19 +1,15 @@
 #include "Programmer.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 #include "ChannelOpening.h"
 #include "ControlGroups.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "ModeFlags.h"
+#include "ProgrammerView.h"
 
-Programmer::Programmer(const ProgrammerWidgets& widgets, DeviceLink& link, Dialogs& dialogs,
-                       Clock& clock, ModeFlags& flags, ControlGroups& groups)
-    : widgets(widgets),
+Programmer::Programmer(ProgrammerView& view, DeviceLink& link, Dialogs& dialogs, Clock& clock,
+                       ModeFlags& flags, ControlGroups& groups)
+    : view(view),
       link(link),
       dialogs(dialogs),
       flags(flags),
@@ -21,12 +17,12 @@ Programmer::Programmer(const ProgrammerWidgets& widgets, DeviceLink& link, Dialo
       controlLines(link),
       loop(clock),
       bootLink(link, loop, flags.ProgrammingStop),
-      flashWriter(widgets, bootLink, dialogs, loop, flags.ProgrammingStop) {}
+      flashWriter(view, bootLink, dialogs, loop, flags.ProgrammingStop) {}
 
 void Programmer::Button1Click() {
     const QString path = dialogs.openFileName(QString::fromLatin1(RomFileFilter));
     if (!path.isEmpty()) {
-        widgets.Edit1->setText(path);
+        view.setSourcePath(path);
     }
 }
 
@@ -40,29 +36,29 @@ void Programmer::Button2Click() {
 }
 
 void Programmer::lockOutOtherModes() {
-    widgets.ComboBox1->setEnabled(false);
-    widgets.Button1->setEnabled(false);
-    widgets.Button2->setEnabled(false);
+    view.setControlEnabled(ProgrammerView::Control::BoardChoice, false);
+    view.setControlEnabled(ProgrammerView::Control::SelectFile, false);
+    view.setControlEnabled(ProgrammerView::Control::Program, false);
     groups.DisableTerminalControls();
     groups.DisableSpyControls();
 }
 
 void Programmer::releaseOtherModes() {
-    widgets.Button1->setEnabled(true);
-    widgets.Button2->setEnabled(true);
-    widgets.ComboBox1->setEnabled(true);
+    view.setControlEnabled(ProgrammerView::Control::SelectFile, true);
+    view.setControlEnabled(ProgrammerView::Control::Program, true);
+    view.setControlEnabled(ProgrammerView::Control::BoardChoice, true);
     groups.EnableTerminalControls();
     groups.EnableSpyControls();
 }
 
 void Programmer::ProgrammerLog(const QString& text) {
-    widgets.Memo1->appendPlainText(text);
+    view.addLogLine(text);
 }
 
 void Programmer::RunProgramming() {
-    widgets.Memo1->clear();
-    const QString device = widgets.ComboBox1->currentText();
-    const QString path = widgets.Edit1->text();
+    view.clearLog();
+    const QString device = view.chosenBoard();
+    const QString path = view.sourcePath();
     if (device.isEmpty()) {
         ProgrammerLog(QStringLiteral("ERROR : You must select a device"));
         return;

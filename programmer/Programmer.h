@@ -6,7 +6,7 @@
 #include "ControlLines.h"
 #include "FlashWriter.h"
 #include "ModeLoop.h"
-#include "ProgrammerWidgets.h"
+#include "ProgrammerView.h"
 #include "RomImage.h"
 
 class Clock;
@@ -17,13 +17,14 @@ struct ModeFlags;
 
 // Programmer Mode: rewrites the chip's flash from a ROM image through its
 // boot loader. A run goes from the Program click to its end inside that
-// click; whatever happens, both channels are closed and the window's
-// controls given back when it ends.
+// click; whatever happens, both channels are closed and the view's controls
+// given back when it ends. It reaches the user only through the view and the
+// dialogs, so a run needs no window.
 class Programmer {
   public:
     static constexpr const char* RomFileFilter = "*.ROM|*.ROM|Any File (*.*)|*.*";
 
-    Programmer(const ProgrammerWidgets& widgets, DeviceLink& link, Dialogs& dialogs, Clock& clock,
+    Programmer(ProgrammerView& view, DeviceLink& link, Dialogs& dialogs, Clock& clock,
                ModeFlags& flags, ControlGroups& groups);
 
     void Button1Click();
@@ -41,7 +42,7 @@ class Programmer {
     void programChip();
     void closeChannels();
 
-    ProgrammerWidgets widgets;
+    ProgrammerView& view;
     DeviceLink& link;
     Dialogs& dialogs;
     ModeFlags& flags;
