@@ -1,6 +1,5 @@
 #include "Programmer.h"
 
-#include "ChannelOpening.h"
 #include "ControlGroups.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
@@ -108,8 +107,8 @@ bool Programmer::loadImage(const QString& path) {
 bool Programmer::openChannels() {
     // Both are tried even when B fails, so the log names every channel that
     // could not be opened.
-    const bool channelB = openChannel(link.ChannelBName, link.HandleB, link.ChannelBOpen);
-    const bool channelA = openChannel(link.ChannelAName, link.HandleA, link.ChannelAOpen);
+    const bool channelB = opened(link.OpenChannelB(), link.ChannelBName);
+    const bool channelA = opened(link.OpenChannelA(), link.ChannelAName);
     if (channelA && !channelB) {
         ProgrammerLog(
             QStringLiteral("ERROR : programming needs both channels of the board "
@@ -119,12 +118,11 @@ bool Programmer::openChannels() {
     return channelA && channelB;
 }
 
-bool Programmer::openChannel(const QString& name, HxHandle& handle, bool& isOpen) {
-    if (OpenChannelIfClosed(link, name, handle, isOpen)) {
-        return true;
+bool Programmer::opened(bool isOpen, const QString& name) {
+    if (!isOpen) {
+        ProgrammerLog(QStringLiteral("Error : failed to open ") + name);
     }
-    ProgrammerLog(QStringLiteral("Error : failed to open ") + name);
-    return false;
+    return isOpen;
 }
 
 bool Programmer::setUpBootLink() {

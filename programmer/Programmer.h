@@ -37,7 +37,8 @@ class Programmer {
     void releaseOtherModes();
     bool loadImage(const QString& path);
     bool openChannels();
-    bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
+    // Logs a channel that could not be opened.
+    bool opened(bool isOpen, const QString& name);
     bool setUpBootLink();
     void programChip();
     void closeChannels();
