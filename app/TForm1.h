@@ -20,6 +20,7 @@ class TerminalKeyboard;
 class TransferChannel;
 class DiskTransfer;
 class SlaveFileIo;
+class PaneWriter;
 class SpyCapture;
 
 namespace Ui {
@@ -163,6 +164,9 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<TransferChannel> transferChannel;
     std::unique_ptr<DiskTransfer> diskTransfer;
     std::unique_ptr<SlaveFileIo> slaveFileIo;
+    // The spy's panes (RichEdit1, RichEdit2), which the capture writes to.
+    std::unique_ptr<PaneWriter> spyAsciiPane;
+    std::unique_ptr<PaneWriter> spyHexPane;
     std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
 };

@@ -8,15 +8,14 @@
 // input; bits 2 and 3 make the user click the other number input (bit 2) or
 // command set (bit 3) every 1 + 4 * (bits 4-7) bytes. The rest is the bytes.
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <vector>
 
 #include "CommandDecoder.h"
 #include "DeviceLink.h"
 #include "FuzzSupport.h"
+#include "RecordedPane.h"
 #include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
 
@@ -44,10 +43,9 @@ struct Rig {
     QRadioButton RadioButton10{&numberInputGroup};
     QRadioButton RadioButton11{&numberInputGroup};
     QComboBox ComboBox3{&page};
-    QPlainTextEdit RichEdit1;
-    QPlainTextEdit RichEdit2;
-    SelfAdvancingClock clock{{0, 0}};  // stands still: lines stay queued
-    SpyPanes panes{RichEdit1, RichEdit2, clock};
+    RecordedPane ascii;
+    RecordedPane hex;
+    SpyPanes panes{ascii, hex};
     ScriptedDialogs dialogs;
     DeviceLink link{dialogs};
     SpyOptions options;

@@ -25,10 +25,11 @@ QChar SpyVisibleChar(std::uint8_t b) {
     return QChar(visible ? b : '.');
 }
 
-SpyCapture::SpyCapture(Services services, SpyControls controls)
+SpyCapture::SpyCapture(Services services, SpyControls controls, PaneLines& asciiPane,
+                       PaneLines& hexPane)
     : services(services),
       controls(controls),
-      spyPanes(controls.RichEdit1, controls.RichEdit2, services.clock),
+      spyPanes(asciiPane, hexPane),
       commands({services.link, spyOptions, spyPanes, [this] { RefreshSpyOptions(); },
                 [this] { ApplySpyPortSettings(); }},
                {controls.RadioButton8, controls.RadioButton9, controls.RadioButton10,

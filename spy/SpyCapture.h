@@ -19,7 +19,7 @@ class Clock;
 class ControlGroups;
 class QCheckBox;
 class QComboBox;
-class QPlainTextEdit;
+class PaneLines;
 class QPushButton;
 class QRadioButton;
 struct ModeFlags;
@@ -36,8 +36,6 @@ struct SpyControls {
     QRadioButton& RadioButton9;
     QRadioButton& RadioButton10;
     QRadioButton& RadioButton11;
-    QPlainTextEdit& RichEdit1;
-    QPlainTextEdit& RichEdit2;
 };
 
 // Spy Mode: both channels of the bridge as passive receivers of the chip's
@@ -55,7 +53,8 @@ class SpyCapture {
         Clock& clock;
     };
 
-    SpyCapture(Services services, SpyControls controls);
+    SpyCapture(Services services, SpyControls controls, PaneLines& asciiPane /*RichEdit1*/,
+               PaneLines& hexPane /*RichEdit2*/);
 
     // Opens both channels and runs the capture loop until Close Spy, the
     // window's closing or a failed queue query: it returns only when the

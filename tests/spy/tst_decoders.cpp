@@ -2,18 +2,16 @@
 // and answer lines in both command sets, the lines held for more bytes, the
 // controls the command decoder moves, and lines that outgrow the buffers.
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTextBlock>
 #include <QTest>
 #include <memory>
 
 #include "AnswerDecoder.h"
 #include "CommandDecoder.h"
 #include "DeviceLink.h"
+#include "RecordedPane.h"
 #include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "SpyBaudDivisors.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
@@ -62,16 +60,11 @@ struct SpyRig {
         }
     }
 
-    // The HEX pane's lines, each marked if it is not all green.
+    // The HEX pane's lines, each marked if it is not green.
     QStringList hexPane() {
-        panes.flush();
         QStringList lines;
-        for (QTextBlock b = RichEdit2.document()->begin(); b.next().isValid(); b = b.next()) {
-            bool green = true;
-            for (auto f = b.begin(); !f.atEnd(); ++f) {
-                green = green && f.fragment().charFormat().foreground().color() == Green;
-            }
-            lines << (green ? "" : "(not green) ") + b.text();
+        for (const RecordedPane::Line& line : hex.lines) {
+            lines << (line.colour == Green ? "" : "(not green) ") + line.text;
         }
         return lines;
     }
@@ -88,10 +81,9 @@ struct SpyRig {
     QRadioButton RadioButton10{&numberInputGroup};
     QRadioButton RadioButton11{&numberInputGroup};
     QComboBox ComboBox3{&page};
-    QPlainTextEdit RichEdit1;
-    QPlainTextEdit RichEdit2;
-    SelfAdvancingClock clock;
-    SpyPanes panes{RichEdit1, RichEdit2, clock};
+    RecordedPane ascii;
+    RecordedPane hex;
+    SpyPanes panes{ascii, hex};
     ScriptedDialogs dialogs;
     DeviceLink link{dialogs};
     SpyOptions options;
