@@ -30,10 +30,7 @@ SpyCapture::SpyCapture(Services services, SpyControls controls, PaneLines& ascii
     : services(services),
       controls(controls),
       spyPanes(asciiPane, hexPane),
-      commands({services.link, spyOptions, spyPanes, [this] { RefreshSpyOptions(); },
-                [this] { ApplySpyPortSettings(); }},
-               {controls.RadioButton8, controls.RadioButton9, controls.RadioButton10,
-                controls.RadioButton11, controls.ComboBox3}),
+      commands({services.link, spyOptions, spyPanes}, *this),
       answers({services.link, spyOptions, spyPanes}),
       loop(services.clock, [this] { spyPanes.flushIfDue(); }) {}
 
@@ -262,6 +259,30 @@ void SpyCapture::showDirection(const std::array<std::uint8_t, DeviceLink::Buffer
 
 void SpyCapture::clearWindows() {
     spyPanes.clear();
+}
+
+// Checking one button unchecks its partner in the same group. The options are
+// refreshed here whether or not a handler of the button has done so already.
+void SpyCapture::followCommandSet(bool extended) {
+    (extended ? controls.RadioButton8 : controls.RadioButton9).setChecked(true);
+    RefreshSpyOptions();
+}
+
+void SpyCapture::followNumberInput(bool hex) {
+    (hex ? controls.RadioButton10 : controls.RadioButton11).setChecked(true);
+    RefreshSpyOptions();
+}
+
+// An unknown divisor leaves the link's rate as it was, and it is applied
+// again all the same.
+void SpyCapture::followBaudRate(std::optional<std::uint32_t> rate) {
+    DeviceLink& link = services.link;
+    if (rate) {
+        link.BaudRate = *rate;
+    }
+    // The box is editable: a rate its list does not offer is shown all the same.
+    controls.ComboBox3.setCurrentText(QString::number(link.BaudRate));
+    ApplySpyPortSettings();
 }
 
 void SpyCapture::RefreshSpyOptions() {

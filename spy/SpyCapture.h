@@ -44,7 +44,7 @@ struct SpyControls {
 // stamped with the milliseconds since the capture began, and fed to the
 // decoders that name the monitor's commands and answers. Nothing is ever
 // written to the board.
-class SpyCapture {
+class SpyCapture : private LinkFollower {
   public:
     struct Services {
         DeviceLink& link;
@@ -82,6 +82,11 @@ class SpyCapture {
     TimeOfDay SpyStartTime() const { return stamp.startTime(); }
 
   private:
+    // The link's switches, followed inside the pass that carried them.
+    void followCommandSet(bool extended) override;
+    void followNumberInput(bool hex) override;
+    void followBaudRate(std::optional<std::uint32_t> rate) override;
+
     bool deviceChosen();
     bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
     void applyLineSettings();
