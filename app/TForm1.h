@@ -22,6 +22,7 @@ class DiskTransfer;
 class SlaveFileIo;
 class PaneWriter;
 class SpyCapture;
+class SpyPageView;
 
 namespace Ui {
 class Form1;
@@ -164,7 +165,9 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<TransferChannel> transferChannel;
     std::unique_ptr<DiskTransfer> diskTransfer;
     std::unique_ptr<SlaveFileIo> slaveFileIo;
-    // The spy's panes (RichEdit1, RichEdit2), which the capture writes to.
+    // The Spy Mode page's controls and panes (RichEdit1, RichEdit2) as the
+    // capture reaches them.
+    std::unique_ptr<SpyPageView> spyView;
     std::unique_ptr<PaneWriter> spyAsciiPane;
     std::unique_ptr<PaneWriter> spyHexPane;
     std::unique_ptr<SpyCapture> spyCapture;

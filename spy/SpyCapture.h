@@ -17,26 +17,9 @@
 
 class Clock;
 class ControlGroups;
-class QCheckBox;
-class QComboBox;
 class PaneLines;
-class QPushButton;
-class QRadioButton;
+class SpyView;
 struct ModeFlags;
-
-// The Spy Mode page's controls that the capture reads and switches.
-struct SpyControls {
-    QComboBox& ComboBox1;  // the port chooser, locked while a capture runs
-    QComboBox& ComboBox3;
-    QPushButton& Button10;  // "Open Spy"
-    QPushButton& Button11;  // "Close Spy"
-    QCheckBox& CheckBox3;   // "Show Time"
-    QCheckBox& CheckBox4;   // "Track Commands"
-    QRadioButton& RadioButton8;
-    QRadioButton& RadioButton9;
-    QRadioButton& RadioButton10;
-    QRadioButton& RadioButton11;
-};
 
 // Spy Mode: both channels of the bridge as passive receivers of the chip's
 // serial link (channel A hears what the chip transmits, channel B what it
@@ -53,7 +36,7 @@ class SpyCapture : private LinkFollower {
         Clock& clock;
     };
 
-    SpyCapture(Services services, SpyControls controls, PaneLines& asciiPane /*RichEdit1*/,
+    SpyCapture(Services services, SpyView& view, PaneLines& asciiPane /*RichEdit1*/,
                PaneLines& hexPane /*RichEdit2*/);
 
     // Opens both channels and runs the capture loop until Close Spy, the
@@ -61,9 +44,9 @@ class SpyCapture : private LinkFollower {
     // capture has ended and its channels are closed.
     void open();
     void close();
-    // Applies the page's baud rate and the spy's line settings to whichever
-    // channels are open. False, with a message, when the rate box does not
-    // hold a rate the bridge can run at; nothing is changed then.
+    // Applies the view's baud rate and the spy's line settings to whichever
+    // channels are open. False, with a message, when the view's rate text is
+    // not a rate the bridge can run at; nothing is changed then.
     bool ApplySpyPortSettings();
     void clearWindows();
     void RefreshSpyOptions();
@@ -99,7 +82,7 @@ class SpyCapture : private LinkFollower {
                        std::uint32_t count, const QString& timeText, const QColor& colour);
 
     Services services;
-    SpyControls controls;
+    SpyView& view;
     SpyOptions spyOptions;
     SpyPanes spyPanes;
     CommandDecoder commands;
