@@ -4,16 +4,23 @@
 #include <QRadioButton>
 
 #include "Form1Ui.h"
+#include "PaneWriter.h"
 #include "SpyCapture.h"
+#include "SpyPageView.h"
 #include "TForm1.h"
 
 void TForm1::connectSpyHandlers() {
     Ui::Form1& f = *ui;
+    // The panes are read-only: an undo history would only keep a second
+    // copy of every line.
+    f.RichEdit1->setUndoRedoEnabled(false);
+    f.RichEdit2->setUndoRedoEnabled(false);
+    spyAsciiPane = std::make_unique<PaneWriter>(*f.RichEdit1, windowClock);
+    spyHexPane = std::make_unique<PaneWriter>(*f.RichEdit2, windowClock);
+    spyView = std::make_unique<SpyPageView>(f);
     spyCapture = std::make_unique<SpyCapture>(
-        SpyCapture::Services{*deviceLink, modeFlags, *this, windowClock},
-        SpyControls{*f.ComboBox1, *f.ComboBox3, *f.Button10, *f.Button11, *f.CheckBox3,
-                    *f.CheckBox4, *f.RadioButton8, *f.RadioButton9, *f.RadioButton10,
-                    *f.RadioButton11, *f.RichEdit1, *f.RichEdit2});
+        SpyCapture::Services{*deviceLink, modeFlags, *this, windowClock}, *spyView, *spyAsciiPane,
+        *spyHexPane);
 
     connect(f.Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(f.Button11, &QPushButton::clicked, this, &TForm1::Button11Click);

@@ -19,6 +19,7 @@
 #include "ProgrammerPageView.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
+#include "SpyPageView.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"

@@ -24,7 +24,9 @@ class TerminalKeyboard;
 class TransferChannel;
 class DiskTransfer;
 class SlaveFileIo;
+class PaneWriter;
 class SpyCapture;
+class SpyPageView;
 
 namespace Ui {
 class Form1;
@@ -174,6 +176,11 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<TransferChannel> transferChannel;
     std::unique_ptr<DiskTransfer> diskTransfer;
     std::unique_ptr<SlaveFileIo> slaveFileIo;
+    // The Spy Mode page's controls and panes (RichEdit1, RichEdit2) as the
+    // capture reaches them.
+    std::unique_ptr<SpyPageView> spyView;
+    std::unique_ptr<PaneWriter> spyAsciiPane;
+    std::unique_ptr<PaneWriter> spyHexPane;
     std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
 };

@@ -3,13 +3,11 @@
 //
 // Input: byte 0 bit 0 picks the extended set; with bit 1 the user clicks the
 // other set every 1 + 4 * (bits 4-7) bytes. The rest is the bytes.
-#include <QPlainTextEdit>
-
 #include "AnswerDecoder.h"
 #include "DeviceLink.h"
 #include "FuzzSupport.h"
+#include "RecordedPane.h"
 #include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
 
@@ -17,12 +15,11 @@ namespace {
 
 constexpr std::uint8_t CarriageReturn = 0x0D;
 
-// Made once: each input starts it afresh and leaves nothing queued behind it.
+// Made once: each input starts it afresh and leaves no lines behind it.
 struct Rig {
-    QPlainTextEdit RichEdit1;
-    QPlainTextEdit RichEdit2;
-    SelfAdvancingClock clock{{0, 0}};  // stands still: lines stay queued
-    SpyPanes panes{RichEdit1, RichEdit2, clock};
+    RecordedPane ascii;
+    RecordedPane hex;
+    SpyPanes panes{ascii, hex};
     ScriptedDialogs dialogs;
     DeviceLink link{dialogs};
     SpyOptions options;

@@ -1,7 +1,5 @@
 #include "CommandDecoder.h"
 
-#include <QComboBox>
-#include <QRadioButton>
 #include <QStringList>
 #include <algorithm>
 #include <optional>
@@ -237,26 +235,25 @@ Decoding decodeExtended(const CommandLine& line, bool hexInput) {
     return reading(QString());
 }
 
-QRadioButton* buttonOf(Follow follow, SpyFollowControls& controls) {
+void handOn(Follow follow, LinkFollower& follower) {
     switch (follow) {
         case Follow::ShortSet:
-            return &controls.RadioButton9;
         case Follow::ExtendedSet:
-            return &controls.RadioButton8;
+            follower.followCommandSet(follow == Follow::ExtendedSet);
+            break;
         case Follow::AsciiInput:
-            return &controls.RadioButton11;
         case Follow::HexInput:
-            return &controls.RadioButton10;
+            follower.followNumberInput(follow == Follow::HexInput);
+            break;
         case Follow::Nothing:
             break;
     }
-    return nullptr;
 }
 
 }  // namespace
 
-CommandDecoder::CommandDecoder(Services services, SpyFollowControls controls)
-    : services(std::move(services)), controls(controls) {}
+CommandDecoder::CommandDecoder(Services services, LinkFollower& follower)
+    : services(std::move(services)), follower(follower) {}
 
 void CommandDecoder::FeedCommandBytes(std::uint32_t count) {
     feed(services.link.ReadBufferB.data(), std::min(count, DeviceLink::BufferSize));
@@ -318,11 +315,7 @@ void CommandDecoder::DecodeCommand() {
         CommandTarget = decoding.target;
         return;
     }
-    if (QRadioButton* button = buttonOf(decoding.follow, controls)) {
-        // Checking one button unchecks its partner in the same group.
-        button->setChecked(true);
-        services.refreshSpyOptions();
-    }
+    handOn(decoding.follow, follower);
     if (decoding.divisor) {
         DecodedDivisor = *decoding.divisor;
         FollowBaudDivisor();
@@ -332,10 +325,5 @@ void CommandDecoder::DecodeCommand() {
 }
 
 void CommandDecoder::FollowBaudDivisor() {
-    if (const std::optional<std::uint32_t> rate = BaudRateOfDivisor(DecodedDivisor)) {
-        services.link.BaudRate = *rate;
-    }
-    // The box is editable: a rate its list does not offer is shown all the same.
-    controls.ComboBox3.setCurrentText(QString::number(services.link.BaudRate));
-    services.applySpyPortSettings();
+    follower.followBaudRate(BaudRateOfDivisor(DecodedDivisor));
 }

@@ -1,30 +1,32 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <optional>
 
 class DeviceLink;
-class QComboBox;
-class QRadioButton;
 class SpyPanes;
 struct SpyOptions;
 
-// The page's controls that the command decoder moves when it follows the
-// link's command set, number-input mode and baud rate.
-struct SpyFollowControls {
-    QRadioButton& RadioButton8;   // "Extended Cmd Set"
-    QRadioButton& RadioButton9;   // "Short Cmd Set"
-    QRadioButton& RadioButton10;  // "Input is Hex"
-    QRadioButton& RadioButton11;  // "Input is ASCII"
-    QComboBox& ComboBox3;         // the spy's baud rate
+// What the spy does when a command line switches the link. Each is called at
+// the byte that completes the line, before its reading is shown, so that the
+// rest of the pass is read the new way.
+class LinkFollower {
+  public:
+    virtual ~LinkFollower() = default;
+
+    virtual void followCommandSet(bool extended) = 0;
+    virtual void followNumberInput(bool hex) = 0;
+    // A Set Baud Rate command: the rate of its divisor, none for a divisor
+    // the spy does not know.
+    virtual void followBaudRate(std::optional<std::uint32_t> rate) = 0;
 };
 
 // Reads what the chip receives (the host's commands) and gives every
 // complete command line one green reading "Cmd Decode: ..." in the HEX
-// pane, in the command set and number-input mode the options say; follows
-// the commands that switch the set, the number input or the baud rate.
+// pane, in the command set and number-input mode the options say; hands the
+// commands that switch the set, the number input or the baud rate on to its
+// follower.
 class CommandDecoder {
   public:
     static constexpr std::size_t BufferSize = 32001;
@@ -33,11 +35,9 @@ class CommandDecoder {
         DeviceLink& link;
         const SpyOptions& options;
         SpyPanes& panes;
-        std::function<void()> refreshSpyOptions;
-        std::function<void()> applySpyPortSettings;
     };
 
-    CommandDecoder(Services services, SpyFollowControls controls);
+    CommandDecoder(Services services, LinkFollower& follower);
 
     // The count bytes at the start of the link's ReadBufferB.
     void FeedCommandBytes(std::uint32_t count);
@@ -58,7 +58,7 @@ class CommandDecoder {
     void skipOverlongLine(std::uint8_t b);
 
     Services services;
-    SpyFollowControls controls;
+    LinkFollower& follower;
     // The byte count so far of a line that filled the buffer before it was
     // complete, while its bytes are skipped up to its CR; 0 otherwise. The
     // count is wider than the buffer's, as such a line can run on for ever.

@@ -1,10 +1,5 @@
 #include "SpyCapture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
-
 #include "BridgeBaudRate.h"
 #include "Clock.h"
 #include "ControlGroups.h"
@@ -12,6 +7,7 @@
 #include "HxDriver.h"
 #include "LineBytes.h"
 #include "ModeFlags.h"
+#include "SpyView.h"
 
 namespace {
 
@@ -25,14 +21,11 @@ QChar SpyVisibleChar(std::uint8_t b) {
     return QChar(visible ? b : '.');
 }
 
-SpyCapture::SpyCapture(Services services, SpyControls controls)
+SpyCapture::SpyCapture(Services services, SpyView& view, PaneLines& asciiPane, PaneLines& hexPane)
     : services(services),
-      controls(controls),
-      spyPanes(controls.RichEdit1, controls.RichEdit2, services.clock),
-      commands({services.link, spyOptions, spyPanes, [this] { RefreshSpyOptions(); },
-                [this] { ApplySpyPortSettings(); }},
-               {controls.RadioButton8, controls.RadioButton9, controls.RadioButton10,
-                controls.RadioButton11, controls.ComboBox3}),
+      view(view),
+      spyPanes(asciiPane, hexPane),
+      commands({services.link, spyOptions, spyPanes}, *this),
       answers({services.link, spyOptions, spyPanes}),
       loop(services.clock, [this] { spyPanes.flushIfDue(); }) {}
 
@@ -74,7 +67,7 @@ void SpyCapture::open() {
 }
 
 bool SpyCapture::deviceChosen() {
-    if (!services.link.ChooseBoard(controls.ComboBox1.currentText())) {
+    if (!services.link.ChooseBoard(view.boardName())) {
         spyPanes.SpyLog(QStringLiteral("ERROR : You must select a device"));
         return false;
     }
@@ -130,7 +123,7 @@ void SpyCapture::applyLineSettings() {
 }
 
 std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
-    const QString text = controls.ComboBox3.currentText();
+    const QString text = view.baudRateText();
     const std::optional<std::uint32_t> baudRate = BaudRateFromText(text);
     if (!baudRate || *baudRate < LowestBridgeBaud || *baudRate > HighestBridgeBaud) {
         spyPanes.SpyLog(
@@ -143,11 +136,8 @@ std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
 void SpyCapture::startCapture() {
     services.flags.SpyStop.clear();
     linkFailed = false;
-    controls.Button10.setEnabled(false);
-    controls.Button11.setEnabled(true);
-    // A relisted port chooser would switch the running capture's controls
-    // and offer boards to other modes that cannot start beside it.
-    controls.ComboBox1.setEnabled(false);
+    view.showCaptureRunning(true);
+    view.lockBoardChoice(true);
     services.groups.DisableProgrammerControls();
     services.groups.DisableTerminalControls();
     services.flags.SpyOpen = true;
@@ -168,15 +158,14 @@ void SpyCapture::captureLoop() {
 
 void SpyCapture::endCapture() {
     DeviceLink& link = services.link;
-    controls.Button10.setEnabled(true);
-    controls.Button11.setEnabled(false);
+    view.showCaptureRunning(false);
     // The board that failed its queue query has gone away: its channels
     // cannot close cleanly, and the user has been told once already.
     const auto failure =
         linkFailed ? DeviceLink::CloseFailure::Quiet : DeviceLink::CloseFailure::Reported;
     link.CloseChannelA(failure);
     link.CloseChannelB(failure);
-    controls.ComboBox1.setEnabled(true);
+    view.lockBoardChoice(false);
     services.groups.EnableProgrammerControls();
     services.groups.EnableTerminalControls();
     services.flags.SpyOpen = false;
@@ -242,9 +231,8 @@ void SpyCapture::showDirection(const std::array<std::uint8_t, DeviceLink::Buffer
                                std::uint32_t count, const QString& timeText, const QColor& colour) {
     // ByteToHex's digits, without a string of its own for every byte.
     static constexpr char HexDigits[] = "0123456789ABCDEF";
-    const QString prefix = controls.CheckBox3.isChecked()
-                               ? QStringLiteral("Time=") + timeText + QStringLiteral(" :")
-                               : QString();
+    const QString prefix =
+        view.showTime() ? QStringLiteral("Time=") + timeText + QStringLiteral(" :") : QString();
     QString asciiLine = prefix;
     QString hexLine = prefix;
     asciiLine.reserve(prefix.size() + static_cast<qsizetype>(count));
@@ -263,8 +251,31 @@ void SpyCapture::clearWindows() {
     spyPanes.clear();
 }
 
+// The options are read back here whether or not the view's own handlers have
+// done so already.
+void SpyCapture::followCommandSet(bool extended) {
+    view.showCommandSet(extended);
+    RefreshSpyOptions();
+}
+
+void SpyCapture::followNumberInput(bool hex) {
+    view.showNumberInput(hex);
+    RefreshSpyOptions();
+}
+
+// An unknown divisor leaves the link's rate as it was, and it is applied
+// again all the same.
+void SpyCapture::followBaudRate(std::optional<std::uint32_t> rate) {
+    DeviceLink& link = services.link;
+    if (rate) {
+        link.BaudRate = *rate;
+    }
+    view.showBaudRateText(QString::number(link.BaudRate));
+    ApplySpyPortSettings();
+}
+
 void SpyCapture::RefreshSpyOptions() {
-    spyOptions.TrackCommands = controls.CheckBox4.isChecked();
-    spyOptions.HexNumberInput = controls.RadioButton10.isChecked();
-    spyOptions.ExtendedCommandSet = controls.RadioButton8.isChecked();
+    spyOptions.TrackCommands = view.trackCommands();
+    spyOptions.HexNumberInput = view.hexNumberInput();
+    spyOptions.ExtendedCommandSet = view.extendedCommandSet();
 }

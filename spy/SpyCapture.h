@@ -17,28 +17,9 @@
 
 class Clock;
 class ControlGroups;
-class QCheckBox;
-class QComboBox;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
+class PaneLines;
+class SpyView;
 struct ModeFlags;
-
-// The Spy Mode page's controls that the capture reads and switches.
-struct SpyControls {
-    QComboBox& ComboBox1;  // the port chooser, locked while a capture runs
-    QComboBox& ComboBox3;
-    QPushButton& Button10;  // "Open Spy"
-    QPushButton& Button11;  // "Close Spy"
-    QCheckBox& CheckBox3;   // "Show Time"
-    QCheckBox& CheckBox4;   // "Track Commands"
-    QRadioButton& RadioButton8;
-    QRadioButton& RadioButton9;
-    QRadioButton& RadioButton10;
-    QRadioButton& RadioButton11;
-    QPlainTextEdit& RichEdit1;
-    QPlainTextEdit& RichEdit2;
-};
 
 // Spy Mode: both channels of the bridge as passive receivers of the chip's
 // serial link (channel A hears what the chip transmits, channel B what it
@@ -46,7 +27,7 @@ struct SpyControls {
 // stamped with the milliseconds since the capture began, and fed to the
 // decoders that name the monitor's commands and answers. Nothing is ever
 // written to the board.
-class SpyCapture {
+class SpyCapture : private LinkFollower {
   public:
     struct Services {
         DeviceLink& link;
@@ -55,16 +36,17 @@ class SpyCapture {
         Clock& clock;
     };
 
-    SpyCapture(Services services, SpyControls controls);
+    SpyCapture(Services services, SpyView& view, PaneLines& asciiPane /*RichEdit1*/,
+               PaneLines& hexPane /*RichEdit2*/);
 
     // Opens both channels and runs the capture loop until Close Spy, the
     // window's closing or a failed queue query: it returns only when the
     // capture has ended and its channels are closed.
     void open();
     void close();
-    // Applies the page's baud rate and the spy's line settings to whichever
-    // channels are open. False, with a message, when the rate box does not
-    // hold a rate the bridge can run at; nothing is changed then.
+    // Applies the view's baud rate and the spy's line settings to whichever
+    // channels are open. False, with a message, when the view's rate text is
+    // not a rate the bridge can run at; nothing is changed then.
     bool ApplySpyPortSettings();
     void clearWindows();
     void RefreshSpyOptions();
@@ -83,6 +65,11 @@ class SpyCapture {
     TimeOfDay SpyStartTime() const { return stamp.startTime(); }
 
   private:
+    // The link's switches, followed inside the pass that carried them.
+    void followCommandSet(bool extended) override;
+    void followNumberInput(bool hex) override;
+    void followBaudRate(std::optional<std::uint32_t> rate) override;
+
     bool deviceChosen();
     bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
     void applyLineSettings();
@@ -95,7 +82,7 @@ class SpyCapture {
                        std::uint32_t count, const QString& timeText, const QColor& colour);
 
     Services services;
-    SpyControls controls;
+    SpyView& view;
     SpyOptions spyOptions;
     SpyPanes spyPanes;
     CommandDecoder commands;

@@ -1,12 +1,9 @@
 #include "SpyPanes.h"
 
-#include <QPlainTextEdit>
+#include "PaneLines.h"
 
-SpyPanes::SpyPanes(QPlainTextEdit& asciiPane, QPlainTextEdit& hexPane, Clock& clock)
-    : asciiWriter(asciiPane, clock), hexWriter(hexPane, clock) {
-    asciiPane.setUndoRedoEnabled(false);
-    hexPane.setUndoRedoEnabled(false);
-}
+SpyPanes::SpyPanes(PaneLines& asciiPane, PaneLines& hexPane)
+    : asciiWriter(asciiPane), hexWriter(hexPane) {}
 
 void SpyPanes::emptyFullPanes() {
     if (AsciiPaneLines >= PaneLineLimit) {

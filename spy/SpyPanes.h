@@ -5,10 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "PaneWriter.h"
-
-class Clock;
-class QPlainTextEdit;
+class PaneLines;
 
 // The Spy Mode page's two panes: the ASCII pane (RichEdit1) with the data
 // lines and the spy's messages, and the HEX pane (RichEdit2) with the data
@@ -26,8 +23,7 @@ class SpyPanes {
     static inline const QColor Green{0, 128, 0};  // the decoders' readings
     static inline const QColor Black{0, 0, 0};    // messages
 
-    SpyPanes(QPlainTextEdit& asciiPane /*RichEdit1*/, QPlainTextEdit& hexPane /*RichEdit2*/,
-             Clock& clock);
+    SpyPanes(PaneLines& asciiPane /*RichEdit1*/, PaneLines& hexPane /*RichEdit2*/);
 
     // Empties a pane whose count has reached the limit; each pass that
     // brought bytes starts with this.
@@ -48,6 +44,6 @@ class SpyPanes {
     std::int32_t HexPaneLines = 0;
 
   private:
-    PaneWriter asciiWriter;
-    PaneWriter hexWriter;
+    PaneLines& asciiWriter;
+    PaneLines& hexWriter;
 };

@@ -1,19 +1,16 @@
 // The spy's two decoders and the baud divisor table: the readings of command
 // and answer lines in both command sets, the lines held for more bytes, the
-// controls the command decoder moves, and lines that outgrow the buffers.
-#include <QComboBox>
-#include <QPlainTextEdit>
-#include <QRadioButton>
+// switches the command decoder hands on, and lines that outgrow the buffers.
 #include <QRegularExpression>
-#include <QTextBlock>
 #include <QTest>
 #include <memory>
+#include <optional>
 
 #include "AnswerDecoder.h"
 #include "CommandDecoder.h"
 #include "DeviceLink.h"
+#include "RecordedPane.h"
 #include "ScriptedDialogs.h"
-#include "SelfAdvancingClock.h"
 #include "SpyBaudDivisors.h"
 #include "SpyOptions.h"
 #include "SpyPanes.h"
@@ -21,33 +18,29 @@
 
 namespace {
 
-// The page's controls and panes, the link and the options, wired to both
-// decoders as the window wires them.
-struct SpyRig {
-    SpyRig() {
-        ComboBox3.setEditable(true);
-        ComboBox3.addItems({"9600", "115200", "230400", "3000000"});
-        ComboBox3.setCurrentText("9600");
-        link.BaudRate = 9600;
-    }
+// The panes, the link and the options, wired to both decoders as the
+// capture wires them; the rig follows the link's switches as the capture
+// does, and notes the rate of each application of the port settings.
+struct SpyRig : LinkFollower {
+    SpyRig() { link.BaudRate = 9600; }
 
-    // "short hex", "extended ascii", ...: the radio buttons, copied into the
-    // options as the window's refresh does.
-    void setOptions(const QString& options) {
-        (options.contains("extended") ? RadioButton8 : RadioButton9).setChecked(true);
-        (options.contains("hex") ? RadioButton10 : RadioButton11).setChecked(true);
-        refreshSpyOptions();
+    // "short hex", "extended ascii", ...
+    void setOptions(const QString& names) {
+        options.ExtendedCommandSet = names.contains("extended");
+        options.HexNumberInput = names.contains("hex");
     }
-    void refreshSpyOptions() {
-        options.ExtendedCommandSet = RadioButton8.isChecked();
-        options.HexNumberInput = RadioButton10.isChecked();
+    void followCommandSet(bool extended) override { options.ExtendedCommandSet = extended; }
+    void followNumberInput(bool hex) override { options.HexNumberInput = hex; }
+    void followBaudRate(std::optional<std::uint32_t> rate) override {
+        link.BaudRate = rate.value_or(link.BaudRate);
+        appliedRates << QString::number(link.BaudRate);
     }
-    // What the spy follows: the options, ComboBox3, and its text at each
-    // application of the port settings.
+    // What the spy follows: the options, the link's rate, and the rate at
+    // each application of the port settings.
     QString state() const {
         return QString("%1 %2 %3 applied:%4")
             .arg(options.ExtendedCommandSet ? "extended" : "short",
-                 options.HexNumberInput ? "hex" : "ascii", ComboBox3.currentText(),
+                 options.HexNumberInput ? "hex" : "ascii", QString::number(link.BaudRate),
                  appliedRates.join(','));
     }
 
@@ -62,16 +55,11 @@ struct SpyRig {
         }
     }
 
-    // The HEX pane's lines, each marked if it is not all green.
+    // The HEX pane's lines, each marked if it is not green.
     QStringList hexPane() {
-        panes.flush();
         QStringList lines;
-        for (QTextBlock b = RichEdit2.document()->begin(); b.next().isValid(); b = b.next()) {
-            bool green = true;
-            for (auto f = b.begin(); !f.atEnd(); ++f) {
-                green = green && f.fragment().charFormat().foreground().color() == Green;
-            }
-            lines << (green ? "" : "(not green) ") + b.text();
+        for (const RecordedPane::Line& line : hex.lines) {
+            lines << (line.colour == Green ? "" : "(not green) ") + line.text;
         }
         return lines;
     }
@@ -80,25 +68,14 @@ struct SpyRig {
     int readingsShown() { return int(hexPane().filter(QRegularExpression("^(Cmd|Ans) ")).size()); }
 
     const QColor Green{0, 128, 0};
-    QWidget page;
-    QWidget commandSetGroup{&page};
-    QWidget numberInputGroup{&page};
-    QRadioButton RadioButton8{&commandSetGroup};
-    QRadioButton RadioButton9{&commandSetGroup};
-    QRadioButton RadioButton10{&numberInputGroup};
-    QRadioButton RadioButton11{&numberInputGroup};
-    QComboBox ComboBox3{&page};
-    QPlainTextEdit RichEdit1;
-    QPlainTextEdit RichEdit2;
-    SelfAdvancingClock clock;
-    SpyPanes panes{RichEdit1, RichEdit2, clock};
+    RecordedPane ascii;
+    RecordedPane hex;
+    SpyPanes panes{ascii, hex};
     ScriptedDialogs dialogs;
     DeviceLink link{dialogs};
     SpyOptions options;
     QStringList appliedRates;
-    CommandDecoder commands{{link, options, panes, [this] { refreshSpyOptions(); },
-                             [this] { appliedRates << ComboBox3.currentText(); }},
-                            {RadioButton8, RadioButton9, RadioButton10, RadioButton11, ComboBox3}};
+    CommandDecoder commands{{link, options, panes}, *this};
     AnswerDecoder answers{{link, options, panes}};
 };
 
@@ -254,7 +231,6 @@ void DecodersTest::commands() {
     QCOMPARE(rig->hexPane(), lines);
     QCOMPARE(rig->panes.HexPaneLines, rig->readingsShown());
     QCOMPARE(rig->state(), after);
-    QCOMPARE(rig->link.BaudRate, rig->ComboBox3.currentText().toUInt());
 }
 
 void DecodersTest::switchToExtendedSetMovesBothDecoders() {
@@ -397,5 +373,5 @@ void DecodersTest::resetStartsANewLine() {
     QCOMPARE(rig->hexPane(), QStringList{reading});
 }
 
-QTEST_MAIN(DecodersTest)
+QTEST_GUILESS_MAIN(DecodersTest)
 #include "tst_decoders.moc"
