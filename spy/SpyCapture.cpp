@@ -34,16 +34,15 @@ void SpyCapture::open() {
     if (!deviceChosen()) {
         return;
     }
-    link.ErrorCharEnabled = false;
-    link.EventCharEnabled = true;
-    link.EventChar = CarriageReturn;
+    link.UseEventChar(CarriageReturn);
     answers.reset();
     commands.reset();
 
     spyPanes.SpyLog(QStringLiteral("Opening Device : ") + link.ChannelAName);
-    const bool openedA = openChannel(link.ChannelAName, link.HandleA, link.ChannelAOpen);
+    const bool openedA = openChannel(&DeviceLink::OpenChannelA, &DeviceLink::SelectChannelA);
     spyPanes.SpyLog(QStringLiteral("Opening Device : ") + link.ChannelBName);
-    const bool openedB = openedA && openChannel(link.ChannelBName, link.HandleB, link.ChannelBOpen);
+    const bool openedB =
+        openedA && openChannel(&DeviceLink::OpenChannelB, &DeviceLink::SelectChannelB);
     if (!openedB) {
         // Half a spy hears one direction only: nothing is left open.
         spyPanes.SpyLog(QStringLiteral("ERROR : failed to open ") +
@@ -74,14 +73,13 @@ bool SpyCapture::deviceChosen() {
     return true;
 }
 
-bool SpyCapture::openChannel(const QString& name, HxHandle& handle, bool& isOpen) {
+bool SpyCapture::openChannel(bool (DeviceLink::*open)(), void (DeviceLink::*select)()) {
     DeviceLink& link = services.link;
-    if (!link.FindAndOpenChannel(name)) {
+    if (!(link.*open)()) {
         return false;
     }
     spyPanes.SpyLog(QStringLiteral("Opened OK"));
-    isOpen = true;
-    handle = link.CurrentHandle;
+    (link.*select)();
     link.ApplyLatency(LatencyMs);
     link.ApplySpecialChars();
     return true;
@@ -96,30 +94,19 @@ bool SpyCapture::ApplySpyPortSettings() {
     if (!baudRate) {
         return false;
     }
-    link.BaudRate = *baudRate;
+    const DeviceLink::LineSettings settings{.baudRate = *baudRate, .flowControl = hx::FlowNone};
     if (link.ChannelAOpen) {
         link.SelectChannelA();
-        applyLineSettings();
+        link.ApplyLineSettings(settings);
     }
     if (link.ChannelBOpen) {
         link.SelectChannelB();
         // Out of the bit mode that drives the chip's lines in the other
         // modes; a channel already in serial mode takes this as it is.
         HX_SetBitMode(link.CurrentHandle, ControlLines::ControlLineMask, hx::BitModeReset);
-        applyLineSettings();
+        link.ApplyLineSettings(settings);
     }
     return true;
-}
-
-void SpyCapture::applyLineSettings() {
-    DeviceLink& link = services.link;
-    link.WordLength = 8;
-    link.StopBits = 0;
-    link.Parity = 0;
-    link.FlowControl = hx::FlowNone;
-    link.ApplyBaudRate();
-    link.ApplyDataCharacteristics();
-    link.ApplyFlowControl();
 }
 
 std::optional<std::uint32_t> SpyCapture::chosenBaudRate() {
@@ -266,11 +253,8 @@ void SpyCapture::followNumberInput(bool hex) {
 // An unknown divisor leaves the link's rate as it was, and it is applied
 // again all the same.
 void SpyCapture::followBaudRate(std::optional<std::uint32_t> rate) {
-    DeviceLink& link = services.link;
-    if (rate) {
-        link.BaudRate = *rate;
-    }
-    view.showBaudRateText(QString::number(link.BaudRate));
+    // A divisor of no known rate leaves the link at the rate it runs at.
+    view.showBaudRateText(QString::number(rate.value_or(services.link.BaudRate)));
     ApplySpyPortSettings();
 }
 

@@ -71,8 +71,9 @@ class SpyCapture : private LinkFollower {
     void followBaudRate(std::optional<std::uint32_t> rate) override;
 
     bool deviceChosen();
-    bool openChannel(const QString& name, HxHandle& handle, bool& isOpen);
-    void applyLineSettings();
+    // Opens one of the chosen board's channels as a listener: latency and
+    // event character set on it.
+    bool openChannel(bool (DeviceLink::*open)(), void (DeviceLink::*select)());
     std::optional<std::uint32_t> chosenBaudRate();
     void startCapture();
     void captureLoop();
