@@ -2,7 +2,7 @@
 #include <QCommandLineParser>
 #include <memory>
 
-#include "DriverRegistry.h"
+#include "DriverContext.h"
 #include "QtDialogs.h"
 #include "SerialBackend.h"
 #include "SimBackend.h"
@@ -31,8 +31,9 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList extraPaths = extraSerialPorts(application);
     SystemClock clock;
-    DriverRegistry::instance().install(std::make_shared<SimBackend>(clock));
-    DriverRegistry::instance().install(std::make_shared<SerialBackend>(extraPaths));
+    DriverContext drivers;
+    drivers.registry().install(std::make_shared<SimBackend>(clock));
+    drivers.registry().install(std::make_shared<SerialBackend>(extraPaths));
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
     dialogs.attachWindow(&window);

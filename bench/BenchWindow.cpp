@@ -4,11 +4,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "DriverRegistry.h"
 #include "Form1Ui.h"
 
-BenchWindow::BenchWindow(const char* boardName) : backend(std::make_shared<SimBackend>(clock)) {
-    DriverRegistry::instance().install(backend);
+BenchWindow::BenchWindow(const char* boardName, std::shared_ptr<DriverBackend> listedFirst)
+    : backend(std::make_shared<SimBackend>(clock)) {
+    if (listedFirst) {
+        drivers.registry().install(std::move(listedFirst));
+    }
+    drivers.registry().install(backend);
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();
     choose(boardName);

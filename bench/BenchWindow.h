@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "DriverContext.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
@@ -19,7 +20,9 @@ class Form1;
 // for a user.
 class BenchWindow {
   public:
-    explicit BenchWindow(const char* boardName = SimBackend::EvalBoardName);
+    // A backend given is listed before the simulated boards.
+    explicit BenchWindow(const char* boardName = SimBackend::EvalBoardName,
+                         std::shared_ptr<DriverBackend> listedFirst = nullptr);
 
     Ui::Form1& form() { return window->form(); }
     // Picks the board in the port chooser, as a user does.
@@ -30,6 +33,7 @@ class BenchWindow {
     EvalBoard& board() { return backend->evalBoard(); }
     SpyBoard& spyBoard() { return backend->spyBoard(); }
 
+    DriverContext drivers;
     SystemClock clock;
     std::shared_ptr<SimBackend> backend;
     ScriptedDialogs dialogs;

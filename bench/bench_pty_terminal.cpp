@@ -127,8 +127,8 @@ int main(int argc, char* argv[]) {
     const qint64 expected = argc > 2 ? std::stoll(argv[2]) : 8 * 1024 * 1024;
 
     // Listed beside the simulated boards, as the program's --serial-port does.
-    DriverRegistry::instance().install(std::make_shared<SerialBackend>(QStringList{slavePath}));
-    BenchWindow bench(slavePath.toLocal8Bit().constData());
+    BenchWindow bench(slavePath.toLocal8Bit().constData(),
+                      std::make_shared<SerialBackend>(QStringList{slavePath}));
     Ui::Form1& form = bench.form();
     if (form.ComboBox1->currentText() != slavePath) {
         std::fprintf(stderr, "the port chooser does not list %s\n", qPrintable(slavePath));

@@ -1,8 +1,9 @@
 #include "DriverRegistry.h"
 
+#include "DriverContext.h"
+
 DriverRegistry& DriverRegistry::instance() {
-    static DriverRegistry registry;
-    return registry;
+    return DriverContext::current().registry();
 }
 
 void DriverRegistry::install(std::shared_ptr<DriverBackend> backend) {

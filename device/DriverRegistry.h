@@ -10,10 +10,16 @@
 
 // Lists every device of every installed backend as one index range, in the
 // order the backends were installed, and keeps the table of open handles.
-// It is the library's process-wide state, as the driver operations need one.
+// Each driver context (DriverContext) has one.
 class DriverRegistry {
   public:
+    // The registry of the driver's current context.
     static DriverRegistry& instance();
+
+    DriverRegistry() = default;
+    ~DriverRegistry() { reset(); }
+    DriverRegistry(const DriverRegistry&) = delete;
+    DriverRegistry& operator=(const DriverRegistry&) = delete;
 
     void install(std::shared_ptr<DriverBackend> backend);
     // Drops every backend and closes every handle still open.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DeviceLink.h"
+#include "DriverContext.h"
 #include "DriverRegistry.h"
 #include "HxDriver.h"
 #include "ScriptedBackend.h"
@@ -45,6 +46,7 @@ class DeviceTest : public QObject {
     void noDeviceFindsNothing();
     void refusedOpenIsReported();
     void foundChannelIsOpenedAndItsQueueRead();
+    void aNewerDriverContextHidesTheOlderOneUntilItEnds();
 
     void byteToHex_data();
     void byteToHex();
@@ -404,6 +406,17 @@ void DeviceTest::foundChannelIsOpenedAndItsQueueRead() {
     QCOMPARE(link->RxQueueCount, 3u);
     QCOMPARE(backend->openChannelCount(), 1);
     QCOMPARE(twin->openChannelCount(), 0);
+}
+
+void DeviceTest::aNewerDriverContextHidesTheOlderOneUntilItEnds() {
+    openA();
+    {
+        DriverContext inner;
+        QVERIFY(!link->FindAndOpenChannel("X B"));
+        QCOMPARE(HX_Read(link->HandleA, nullptr, 0, nullptr), hx::InvalidHandle);
+    }
+    QVERIFY(link->FindAndOpenChannel("X B"));
+    QCOMPARE(backend->openChannelCount(), 2);
 }
 
 void DeviceTest::byteToHex_data() {
