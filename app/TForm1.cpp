@@ -264,7 +264,7 @@ void TForm1::FormCreate() {
 }
 
 // A loop that is running when the window closes is nested below this handler;
-// it sees its stop flag at its next pass and returns.
+// it sees its stop token at its next check and returns.
 void TForm1::FormClose() {
     modeFlags.TerminalStop.request(StopCause::WindowClosing);
     modeFlags.SpyStop.request(StopCause::WindowClosing);

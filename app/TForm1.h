@@ -36,8 +36,8 @@ class Form1;
 // flags and control groups that keep the modes apart, and the terminal's
 // status indicators. Each mode's handlers are thin slots that live in the
 // mode's own file (Form1Programmer.cpp, Form1Terminal.cpp, ...) and call the
-// mode object, which was given the widgets it works with (or a view over
-// them) and the link when the window built it.
+// mode object, which was given its page's view, its panes' writers and the
+// link when the window built it; no mode object sees a widget.
 class TForm1 : public QWidget, public ControlGroups {
     Q_OBJECT
 
