@@ -2,6 +2,8 @@
 #include <QCommandLineParser>
 #include <memory>
 
+#include "CommandLine.h"
+
 #include "DriverContext.h"
 #include "QtDialogs.h"
 #include "SerialBackend.h"
@@ -12,10 +14,10 @@
 namespace {
 
 // Device paths the system does not list as serial ports, such as a
-// pseudo-terminal, for the port chooser.
+// pseudo-terminal, for the port chooser. (--help is the command line's: it
+// needs no display.)
 QStringList extraSerialPorts(const QApplication& application) {
     QCommandLineParser parser;
-    parser.addHelpOption();
     const QCommandLineOption serialPort(
         QStringLiteral("serial-port"),
         QStringLiteral("Also list the serial device at PATH (repeatable)."),
@@ -28,6 +30,9 @@ QStringList extraSerialPorts(const QApplication& application) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (IsCommandLineRun(argc, argv)) {
+        return RunCommandLine(argc, argv);
+    }
     QApplication application(argc, argv);
     const QStringList extraPaths = extraSerialPorts(application);
     SystemClock clock;

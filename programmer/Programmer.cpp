@@ -55,6 +55,7 @@ void Programmer::ProgrammerLog(const QString& text) {
 }
 
 void Programmer::RunProgramming() {
+    flashedLastRun = false;
     view.clearLog();
     const QString device = view.chosenBoard();
     const QString path = view.sourcePath();
@@ -142,6 +143,7 @@ void Programmer::programChip() {
     ProgrammerLog(QStringLiteral("Now programming Tarvik"));
     const std::optional<QString> failure = flashWriter.ProgramFlash(link.HandleA, image);
     ProgrammerLog(failure.value_or(QStringLiteral("Complete")));
+    flashedLastRun = !failure;
     // Also after a failed block: a half-written flash must not start running.
     controlLines.HoldChipInReset();
 }

@@ -31,6 +31,8 @@ class Programmer {
     void Button2Click();
     void RunProgramming();
     void ProgrammerLog(const QString& text);
+    // Every block of the last run was acknowledged.
+    bool flashed() const { return flashedLastRun; }
 
   private:
     void lockOutOtherModes();
@@ -53,4 +55,5 @@ class Programmer {
     BootLink bootLink;
     FlashWriter flashWriter;
     RomImage image;
+    bool flashedLastRun = false;
 };

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+class DeviceLink;
+
+// A board as the command line names it: the name --port takes, and what it is.
+struct ListedBoard {
+    QString port;
+    QString board;  // its name on the driver's list (the window's port chooser)
+    QString description;
+    bool simulated = false;
+};
+
+// Every board the driver lists now. The simulated ones go by short names.
+std::vector<ListedBoard> ListBoards(DeviceLink& link);
+
+// The board --port names, by its port name, its listed name or (for a
+// device path given as an extra serial port) its path; with no --port, the
+// one real board attached. An explanation when there is none.
+struct PortChoice {
+    std::optional<ListedBoard> board;
+    QString problem;
+};
+PortChoice ChoosePort(DeviceLink& link, const QString& requested);
