@@ -11,6 +11,7 @@
 #include "Form1Ui.h"
 #include "SimBackend.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -18,14 +19,10 @@ namespace {
 const QString Reprogrammed = QStringLiteral("TarvikL-1A Flash reprogrammed.");
 const QString SyncFailed = QStringLiteral("ERROR : failed to Sync to Tarvik");
 
+// Varies within and between blocks, and holds 0xFF only now and then, so a
+// block at a wrong address or an unwritten one shows.
 QByteArray patternedImage(int size) {
-    QByteArray image(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        // Varies within and between blocks, and holds 0xFF only now and then,
-        // so a block at a wrong address or an unwritten one shows.
-        image[i] = static_cast<char>((i * 7 + i / 128) & 0xFF);
-    }
-    return image;
+    return patterned(size, 7, 128);
 }
 
 QByteArray flashContent(const EvalBoard& board) {
@@ -92,8 +89,7 @@ void ProgrammerTest::cleanup() {
 
 QString ProgrammerTest::writeRom(const QByteArray& image, const QString& name) {
     const QString path = files->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size()) {
+    if (!writeFile(path, image)) {
         qFatal("cannot write the test image");
     }
     return path;

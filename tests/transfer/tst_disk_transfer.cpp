@@ -4,7 +4,6 @@
 // wire, and what the window says when a copy cannot be made.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,20 +19,12 @@
 #include "LoopSession.h"
 #include "ScriptedBackend.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 #include "WindowFixture.h"
 
 namespace {
 
 const QString FileName = QStringLiteral("ROUND.BIN");
-
-// Every byte value, CR and NUL among them, in an order that repeats rarely.
-QByteArray patterned(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 37 + i / 256) & 0xFF);
-    }
-    return bytes;
-}
 
 QByteArray diskBytes(EvalBoard& board, const QString& name) {
     const auto bytes = board.disk().get(name.toStdString());
@@ -42,11 +33,6 @@ QByteArray diskBytes(EvalBoard& board, const QString& name) {
     }
     return QByteArray(reinterpret_cast<const char*>(bytes->data()),
                       static_cast<qsizetype>(bytes->size()));
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QByteArray line(const char* word, const QByteArray& parameter) {
@@ -201,9 +187,7 @@ void DiskTransferTest::roundTrips() {
     QFETCH(int, readBlock);
     const QByteArray original = patterned(size);
     const QString source = local(FileName);
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == size);
-    file.close();
+    QVERIFY(writeFile(source, original));
     const QString copy = local(QStringLiteral("back/") + FileName);
 
     inSession([&](LoopSession& session) {
@@ -239,9 +223,7 @@ void DiskTransferTest::sendWritesTheExactLines() {
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("data")));
     const QString source = local(QStringLiteral("data/LOG.TXT"));
     const QByteArray content = patterned(size);
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == size);
-    file.close();
+    QVERIFY(writeFile(source, content));
 
     // Keys typed without Enter are dropped, not sent in front of OPW.
     inSession([&](LoopSession& session) {
@@ -371,13 +353,11 @@ void DiskTransferTest::failuresAreReportedAndLeaveNoFile() {
     Ui::Form1& f = fixture->form();
     const QString path = local(target);
     const bool sending = action == QLatin1String("send");
-    QFile file(path);
     if (sending) {
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(1 << 20)) == 1 << 20);
+        QVERIFY(writeFile(path, patterned(1 << 20)));
     } else if (!target.startsWith(QLatin1String("missing"))) {
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an older file") == 13);
+        QVERIFY(writeFile(path, "an older file"));
     }
-    file.close();
     const QByteArray before = fileBytes(path);
     // Strikes once the copy is under way, from inside its own loop.
     int passes = 0;
@@ -542,9 +522,7 @@ void DiskTransferTest::answersAreJudgedByWhatSuccessLooksLike() {
         }
     });
     const QString path = local(name);
-    QFile source(path);
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write("0123456789AB") == 12);
-    source.close();
+    QVERIFY(writeFile(path, "0123456789AB"));
     std::int64_t tookMs = -1;
     Ui::Form1& f = fixture->form();
     LoopSession session(f);
@@ -633,9 +611,7 @@ void DiskTransferTest::refusedBeforeAnyByte() {
 void DiskTransferTest::windowStaysAliveDuringASlowSend() {
     Ui::Form1& f = fixture->form();
     const QString source = local(FileName);
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(20000)) == 20000);
-    file.close();
+    QVERIFY(writeFile(source, patterned(20000)));
     std::int64_t last = -1;
     std::int64_t longestGap = 0;
     QTimer watch;
