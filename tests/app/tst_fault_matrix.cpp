@@ -7,13 +7,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 
@@ -23,6 +22,7 @@
 #include "LoopSession.h"
 #include "SpyBoard.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -85,14 +85,6 @@ bool presentFromTheStart(Path path, Fault fault) {
         default:
             return true;
     }
-}
-
-QByteArray patterned(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 31 + i / 97) & 0xFF);
-    }
-    return bytes;
 }
 
 // What a user can reach: every button, edit, chooser and group, with whether
@@ -279,9 +271,7 @@ QString FaultMatrixTest::paneText() {
 void FaultMatrixTest::runProgrammer() {
     Ui::Form1& f = fixture->form();
     const QString rom = dir->filePath(QStringLiteral("image.rom"));
-    QFile file(rom);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(patterned(16384)) == 16384);
-    file.close();
+    QVERIFY(writeFile(rom, patterned(16384, 31, 97)));
     f.PageControl1->setCurrentWidget(f.TabSheet1);
     fixture->dialogs.answerOpen(rom);
     QTest::mouseClick(f.Button1, Qt::LeftButton);
@@ -364,10 +354,7 @@ void FaultMatrixTest::runInsideTerminal(LoopSession& session) {
                 case Path::SendWhole:
                 case Path::SendBlocks: {
                     const QString source = dir->filePath(QStringLiteral("ROUND.BIN"));
-                    QFile file(source);
-                    QVERIFY(file.open(QIODevice::WriteOnly) &&
-                            file.write(patterned(10000)) == 10000);
-                    file.close();
+                    QVERIFY(writeFile(source, patterned(10000, 31, 97)));
                     f.CheckBox1->setChecked(path == Path::SendWhole);
                     fixture->dialogs.answerOpen(source);
                     watchForStrike(4000);
@@ -376,17 +363,14 @@ void FaultMatrixTest::runInsideTerminal(LoopSession& session) {
                 }
                 case Path::SlaveSend: {
                     const QString source = dir->filePath(QStringLiteral("ROUND.BIN"));
-                    QFile file(source);
-                    QVERIFY(file.open(QIODevice::WriteOnly) &&
-                            file.write(patterned(10000)) == 10000);
-                    file.close();
+                    QVERIFY(writeFile(source, patterned(10000, 31, 97)));
                     fixture->dialogs.answerOpen(source);
                     watchForStrike(4000);
                     QTest::mouseClick(f.Button13, Qt::LeftButton);
                     break;
                 }
                 case Path::SlaveReceive:
-                    fixture->evalBoard().sendInDataMode(patterned(10000));
+                    fixture->evalBoard().sendInDataMode(patterned(10000, 31, 97));
                     fixture->dialogs.answerSave(target());
                     watchForStrike(4000);
                     // The receive ends with its button, once the fault has had
@@ -579,8 +563,7 @@ void FaultMatrixTest::everyFaultEndsCleanly() {
         }
     });
     if (receives(path)) {
-        QFile older(target());
-        QVERIFY(older.open(QIODevice::WriteOnly) && older.write(OlderFile) == OlderFile.size());
+        QVERIFY(writeFile(target(), OlderFile));
     }
     if (path != Path::Spy) {
         QVERIFY(fixture->pickEvalBoard());
@@ -631,9 +614,7 @@ void FaultMatrixTest::everyFaultEndsCleanly() {
     left.removeAll(QStringLiteral("image.rom"));
     if (receives(path)) {
         QCOMPARE(left, QStringList{QStringLiteral("LOG.TXT")});
-        QFile file(target());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), OlderFile);
+        QCOMPARE(fileBytes(target()), OlderFile);
     } else {
         QCOMPARE(left, QStringList());
     }

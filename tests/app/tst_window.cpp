@@ -50,7 +50,6 @@ class WindowTest : public QObject {
     void radioGroupsAreIndependent();
 
     void dropDownListsEachBoardOnceAndLocksEverything();
-    void pickingABoardUnlocksAllModes();
     void typingANameUnlocksAndClearingLocks();
     void noDeviceGivesAnEmptyList();
     void simulatedBoardsAreInTheChooser();
@@ -308,14 +307,6 @@ void WindowTest::dropDownListsEachBoardOnceAndLocksEverything() {
     // Listing opens nothing.
     QCOMPARE(backend->openChannelCount(), 0);
     QVERIFY(fixture->dialogs.errors.isEmpty());
-}
-
-void WindowTest::pickingABoardUnlocksAllModes() {
-    window->ComboBox1DropDown();
-    expectGroups(false, false, false);
-    ui().ComboBox1->setCurrentIndex(0);
-    QCOMPARE(ui().ComboBox1->currentText(), QStringLiteral("X"));
-    expectGroups(true, true, true);
 }
 
 void WindowTest::typingANameUnlocksAndClearingLocks() {

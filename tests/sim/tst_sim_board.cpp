@@ -6,6 +6,7 @@
 #include "DeviceLink.h"
 #include "ScriptedDialogs.h"
 #include "SimRig.h"
+#include "TestFiles.h"
 #include "Wire.h"
 
 namespace {
@@ -15,16 +16,6 @@ const std::string evalB = "Tarvik Eval Board B";
 
 QByteArray blockHeader(int address) {
     return bytesOf({0x03, address & 0xFF, (address >> 8) & 0xFF, 0x80});
-}
-
-// Every byte value, in an order that does not repeat every 256 bytes, so a
-// lost or doubled stretch shows.
-QByteArray streamBytes(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
-    return bytes;
 }
 
 QByteArray imageBytes(int size) {
@@ -483,7 +474,7 @@ void SimBoardTest::dataModeTakesALargeSendAtTheWireRate_data() {
 void SimBoardTest::dataModeTakesALargeSendAtTheWireRate() {
     QFETCH(bool, echo);
     constexpr int chunk = 4096;
-    const QByteArray data = streamBytes(1024 * 1024);
+    const QByteArray data = patterned(1024 * 1024, 7, 251);
     rig->eval().setDataEcho(echo);
     monitorAtFullSpeed();
     QCOMPARE(HX_SetDtr(a), hx::Ok);
@@ -506,7 +497,7 @@ void SimBoardTest::dataModeTakesALargeSendAtTheWireRate() {
 void SimBoardTest::bytesGivenInDataModeReachTheProgramWhole() {
     monitorAtFullSpeed();
     // More than channel A's receive queue holds.
-    const QByteArray data = streamBytes(600 * 1024);
+    const QByteArray data = patterned(600 * 1024, 7, 251);
     QVERIFY(!rig->eval().sendInDataMode(data));  // the monitor is in command mode
     QCOMPARE(HX_SetDtr(a), hx::Ok);
     QCOMPARE(HX_ClrRts(a), hx::Ok);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "SlaveLine.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -28,11 +29,7 @@ QByteArray setBaud(const QByteArray& divisor) {
 
 // The stream's bytes as the server documents them.
 QByteArray streamPattern(qsizetype size) {
-    QByteArray bytes(size, '\0');
-    for (qsizetype i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
-    return bytes;
+    return patterned(static_cast<int>(size), 7, 251);
 }
 
 }  // namespace

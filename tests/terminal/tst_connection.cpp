@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -86,7 +86,6 @@ class ConnectionTest : public QObject {
     void dataAndCommandModeAcknowledgement();
     void disabledRtsHoldsTheChipWithoutLoss();
 
-    void closingTheWindowEndsTheLoopCleanly();
     void failedQueueStatusEndsTheLoop();
 
   private:
@@ -655,18 +654,6 @@ void ConnectionTest::disabledRtsHoldsTheChipWithoutLoss() {
 }
 
 // --- Ending the loop ---
-
-void ConnectionTest::closingTheWindowEndsTheLoopCleanly() {
-    LoopSession session(form());
-    session.waitFor(signedOn()).step([&] { fixture->window().close(); });
-    session.run();
-    QVERIFY(session.completed());
-    QVERIFY(fixture->dialogs.errors.isEmpty());
-    QVERIFY(!fixture->window().flags().TerminalOpen);
-    QVERIFY(!board().isOpen(ChannelId::A));
-    QVERIFY(!board().isOpen(ChannelId::B));
-    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
-}
 
 void ConnectionTest::failedQueueStatusEndsTheLoop() {
     LoopSession session(form());

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -21,20 +20,13 @@
 #include "SerialBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 
 namespace {
 
 // Long enough for every step on a loaded machine; a step that takes this
 // long has failed.
 constexpr qint64 StepLimitMs = 20'000;
-
-QByteArray patterned(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 37 + i / 253) & 0xFF);
-    }
-    return bytes;
-}
 
 }  // namespace
 
@@ -116,11 +108,9 @@ LoopSession& PtyTerminalTest::listTheDisk(LoopSession& session) {
 
 void PtyTerminalTest::sessionOverAPseudoTerminal() {
     Ui::Form1& f = form();
-    const QByteArray original = patterned(3000);
+    const QByteArray original = patterned(3000, 37, 253);
     const QString source = dir.filePath(QStringLiteral("PTY.BIN"));
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(original) == original.size());
-    file.close();
+    QVERIFY(writeFile(source, original));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("back")));
     const QString back = dir.filePath(QStringLiteral("back/PTY.BIN"));
 
@@ -148,9 +138,7 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
 
     QVERIFY2(!ascii().contains(QLatin1String("ERROR")),
              qPrintable(ascii().right(500).replace(QChar(0), QStringLiteral("<00>"))));
-    QFile received(back);
-    QVERIFY2(received.open(QIODevice::ReadOnly), qPrintable(ascii()));
-    QCOMPARE(received.readAll(), original);
+    QCOMPARE(fileBytes(back), original);
     QVERIFY2(dialogs.errors.isEmpty(), qPrintable(dialogs.errors.join('\n')));
     QVERIFY(ascii().contains(QStringLiteral("Device ") + ptyPath + QStringLiteral(" Closed")));
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});

@@ -1,7 +1,6 @@
 // Slave File I/O end to end: in data mode a user sends a file's raw bytes to
 // the chip and stores what the chip sends; the tests compare the bytes on
 // both sides and what the page shows.
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -16,24 +15,10 @@
 #include "LoopSession.h"
 #include "SlaveFileIo.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 #include "WindowFixture.h"
 
-namespace {
-
-QByteArray patterned(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 59 + i / 256) & 0xFF);
-    }
-    return bytes;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class SlaveFileIoTest : public QObject {
     Q_OBJECT
@@ -148,11 +133,9 @@ void SlaveFileIoTest::sendShowsTheProgressAndTheRateOnTheWire() {
     EvalBoard& board = fixture->evalBoard();
     board.setDataEcho(false);
     board.setChipCtsLow(ctsLow);
-    const QByteArray content = patterned(size);
+    const QByteArray content = patterned(size, 59);
     const QString path = local(QStringLiteral("slave.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == size);
-    file.close();
+    QVERIFY(writeFile(path, content));
     QList<int> seen;
     connect(f.ProgressBar2, &QProgressBar::valueChanged, this, [&](int value) { seen << value; });
     QString statusWhileSending;
@@ -185,7 +168,7 @@ void SlaveFileIoTest::sendShowsTheProgressAndTheRateOnTheWire() {
 void SlaveFileIoTest::receiveKeepsEveryByteUntilCloseFile() {
     Ui::Form1& f = fixture->form();
     EvalBoard& board = fixture->evalBoard();
-    const QByteArray content = patterned(10000);
+    const QByteArray content = patterned(10000, 59);
     const QString path = local(QStringLiteral("received.bin"));
     QString captionWhileReceiving;
     QString statusWhileReceiving;
