@@ -48,7 +48,7 @@ std::vector<ListedBoard> ListBoards(DeviceLink& link) {
         listed.description = (shortName ? QStringLiteral("simulated board \"%1\"").arg(board)
                               : hasB    ? QStringLiteral("board with channels A and B")
                                         : QStringLiteral("port with channel A only (no board "
-                                                         "control)"));
+                                                            "control)"));
         boards.push_back(listed);
     }
     return boards;

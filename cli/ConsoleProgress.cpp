@@ -33,10 +33,10 @@ void ConsoleProgress::show(std::uint64_t done) {
     lastShownMs = now;
     const double seconds = static_cast<double>(now - startMs) / 1000.0;
     const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
-    const QString left = rate > 0 && done < total
-                             ? QStringLiteral("%1 s left")
-                                   .arg(static_cast<double>(total - done) / rate, 0, 'f', 0)
-                             : QString();
+    const QString left =
+        rate > 0 && done < total
+            ? QStringLiteral("%1 s left").arg(static_cast<double>(total - done) / rate, 0, 'f', 0)
+            : QString();
     const QString line = QStringLiteral("\r%1: %2 of %3 bytes, %4 bytes/s %5")
                              .arg(what)
                              .arg(done)

@@ -1,0 +1,75 @@
+// The program run as a process with a command, as a script runs it: no
+// display at all, so touching the window system would fail the run.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestFiles.h"
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void commands_data();
+    void commands();
+};
+
+void CommandLineTest::commands_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");   // in standard output
+    QTest::addColumn<QString>("message");  // the last line on standard error
+    const QStringList onSim{"--port", "sim"};
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "3  the port cannot be found"
+                          << "";
+    QTest::newRow("version") << QStringList{"-v"} << 0 << "tarvik-control 0.97"
+                             << "";
+    QTest::newRow("list") << QStringList{"list"} << 0
+                          << "sim\tsimulated board \"Tarvik Eval Board\"\n"
+                          << "";
+    QTest::newRow("list as JSON") << QStringList{"list", "--json"} << 0 << "\"port\":\"sim-spy\""
+                                  << "";
+    QTest::newRow("flash") << QStringList{"flash", "image.rom"} + onSim << 0 << ""
+                           << "Complete";
+    QTest::newRow("image over 64 KiB")
+        << QStringList{"flash", "large.rom"} + onSim << 1 << ""
+        << "ERROR : Source File is larger than the 65536 bytes of Tarvik's flash, nothing was sent";
+    QTest::newRow("missing image") << QStringList{"flash", "none.rom"} + onSim << 1 << ""
+                                   << "ERROR : cannot read Source File none.rom";
+    QTest::newRow("unknown port")
+        << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
+        << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes";
+    QTest::newRow("unknown option") << QStringList{"list", "--fast"} << 2 << ""
+                                    << "Run tarvik-control --help for the commands and options.";
+    QTest::newRow("missing image argument")
+        << QStringList{"flash"} + onSim << 2 << ""
+        << "Run tarvik-control --help for the commands and options.";
+}
+
+void CommandLineTest::commands() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("image.rom"), patterned(3000)));
+    QVERIFY(writeFile(dir.filePath("large.rom"), patterned(65537)));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(dir.path());
+    program.start(QStringLiteral(TARVIK_CONTROL_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(60'000));
+    const QString errors = QString::fromUtf8(program.readAllStandardError());
+    QCOMPARE(errors.trimmed().split(QLatin1Char('\n')).last(), message);
+    QVERIFY2(QString::fromUtf8(program.readAllStandardOutput()).contains(output),
+             qPrintable(errors));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_command_line.moc"
