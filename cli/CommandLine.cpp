@@ -6,20 +6,21 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <memory>
+#include <optional>
 
+#include "BaudDivisor.h"
 #include "BoardPorts.h"
 #include "ConsoleDialogs.h"
 #include "ConsoleProgrammerView.h"
 #include "ConsoleProgress.h"
 #include "ConsoleText.h"
 #include "DeviceLink.h"
-#include "DriverContext.h"
 #include "ExitStatus.h"
 #include "ModeFlags.h"
+#include "MonitorCommands.h"
 #include "Programmer.h"
-#include "SerialBackend.h"
-#include "SimBackend.h"
-#include "SystemClock.h"
+#include "Session.h"
+#include "TerminalJob.h"
 
 namespace {
 
@@ -36,11 +37,22 @@ const QString UsageText = QStringLiteral(
     "                  the name --port takes, a tab, what it is\n"
     "  flash IMAGE     rewrite Tarvik's flash from a ROM image of at most 65536\n"
     "                  bytes through its boot loader\n"
+    "  monitor LINE... send each line to the monitor and print its answer up to\n"
+    "                  the prompt; a failure answer (Bad Command, Command\n"
+    "                  Failed, No Disk, Disk Full) ends it\n"
+    "  disk ls         the names on the disk, one per line (a folder ends in /)\n"
+    "  disk put FILE [NAME]  copy FILE to the disk, as NAME (default: its name)\n"
+    "  disk get NAME [FILE]  copy NAME from the disk to FILE (default: NAME)\n"
     "\n"
     "Options:\n"
     "  --port NAME     the board: a name from list, or a serial device path;\n"
     "                  needed unless exactly one real board is attached (sim is\n"
     "                  the simulated evaluation board, sim-spy the spy board)\n"
+    "  --baud RATE     move the monitor and the link to RATE first, as Set does\n"
+    "                  (the monitor starts at 9600)\n"
+    "  --block N       copy in blocks of N bytes (put: WRF blocks of at most\n"
+    "                  4096; get: OPR and RDF); without it the whole file at\n"
+    "                  once (put: one WRF; get: RD)\n"
     "  --quiet         no progress line on standard error\n"
     "  -h, --help      this text\n"
     "  -v, --version   the program's version\n"
@@ -53,7 +65,8 @@ const QString UsageText = QStringLiteral(
     "  2  the command line is wrong\n"
     "  3  the port cannot be found or opened");
 
-const QStringList Commands = {QStringLiteral("list"), QStringLiteral("flash")};
+const QStringList Commands = {QStringLiteral("list"), QStringLiteral("flash"),
+                              QStringLiteral("monitor"), QStringLiteral("disk")};
 
 bool isHelp(const QString& argument) {
     return argument == QLatin1String("-h") || argument == QLatin1String("--help");
@@ -62,24 +75,6 @@ bool isHelp(const QString& argument) {
 bool isVersion(const QString& argument) {
     return argument == QLatin1String("-v") || argument == QLatin1String("--version");
 }
-
-// What every command runs on: the real clock, a driver context with the
-// simulated boards and the computer's serial ports, the link and dialogs
-// that speak on standard error.
-struct Session {
-    explicit Session(const QString& port) {
-        drivers.registry().install(std::make_shared<SimBackend>(clock));
-        // A device path the system does not list is reached as an extra port.
-        const QStringList extra =
-            port.startsWith(QLatin1Char('/')) ? QStringList{port} : QStringList{};
-        drivers.registry().install(std::make_shared<SerialBackend>(extra));
-    }
-
-    SystemClock clock;
-    DriverContext drivers;
-    ConsoleDialogs dialogs;
-    std::unique_ptr<DeviceLink> link = std::make_unique<DeviceLink>(dialogs);
-};
 
 int usageError(const QString& text) {
     PrintError(QStringLiteral("ERROR : ") + text);
@@ -139,28 +134,107 @@ int flashImage(Session& session, const QString& port, const QString& image, bool
     return programmer.flashed() ? Succeeded : JobFailed;
 }
 
+std::optional<std::uint32_t> numberOption(const QCommandLineParser& parser,
+                                          const QCommandLineOption& option, bool& wrong) {
+    if (!parser.isSet(option)) {
+        return std::nullopt;
+    }
+    bool isNumber = false;
+    const std::uint32_t value = parser.value(option).toUInt(&isNumber);
+    wrong = !isNumber || value == 0;
+    return value;
+}
+
+// The monitor's jobs: the board --port names, the rate and block size.
+int runMonitorJob(Session& session, const QCommandLineParser& parser, const QString& port,
+                  std::optional<std::uint32_t> baudRate, std::optional<std::uint32_t> block,
+                  bool quiet) {
+    const PortChoice choice = ChoosePort(*session.link, port);
+    if (!choice.board) {
+        PrintError(choice.problem);
+        return PortUnavailable;
+    }
+    TerminalJob job(session, {choice.board->board, baudRate, block, quiet});
+    const QStringList positional = parser.positionalArguments();
+    const QString command = positional.at(0);
+    if (command == QLatin1String("monitor")) {
+        return job.run([&](TerminalJob& j) { return RunMonitorLines(j, positional.mid(1)); });
+    }
+    const QString action = positional.value(1);
+    if (action == QLatin1String("ls")) {
+        return job.run([](TerminalJob& j) { return ListDisk(j); });
+    }
+    if (action == QLatin1String("put")) {
+        return job.run(
+            [&](TerminalJob& j) { return PutOnDisk(j, positional.at(2), positional.value(3)); });
+    }
+    const QString local = positional.value(3, positional.at(2));
+    return job.run(
+        [&](TerminalJob& j) { return GetFromDisk(j, positional.at(2), local, block.has_value()); });
+}
+
+// What is wrong with the command's arguments, if anything.
+QString argumentProblem(const QStringList& positional) {
+    const QString command = positional.value(0);
+    const qsizetype count = positional.size();
+    if (command == QLatin1String("list")) {
+        return count == 1 ? QString() : QStringLiteral("list takes no arguments");
+    }
+    if (command == QLatin1String("flash")) {
+        return count == 2 ? QString() : QStringLiteral("flash takes one argument, the ROM image");
+    }
+    if (command == QLatin1String("monitor")) {
+        return count >= 2 ? QString() : QStringLiteral("monitor takes the lines to send");
+    }
+    const QString action = positional.value(1);
+    if (action == QLatin1String("ls")) {
+        return count == 2 ? QString() : QStringLiteral("disk ls takes no arguments");
+    }
+    if (action == QLatin1String("put") || action == QLatin1String("get")) {
+        return count == 3 || count == 4
+                   ? QString()
+                   : QStringLiteral("disk %1 takes one or two names").arg(action);
+    }
+    return QStringLiteral("disk takes ls, put or get");
+}
+
 int runCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("RATE"));
+    const QCommandLineOption block(QStringLiteral("block"), QString(), QStringLiteral("N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption json(QStringLiteral("json"));
-    parser.addOptions({port, quiet, json});
+    parser.addOptions({port, baud, block, quiet, json});
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText());
     }
     const QStringList positional = parser.positionalArguments();
-    const QString command = positional.value(0);
+    if (const QString problem = argumentProblem(positional); !problem.isEmpty()) {
+        return usageError(problem);
+    }
+    bool wrongBaud = false;
+    bool wrongBlock = false;
+    const std::optional<std::uint32_t> baudRate = numberOption(parser, baud, wrongBaud);
+    const std::optional<std::uint32_t> blockSize = numberOption(parser, block, wrongBlock);
+    if (wrongBaud || (baudRate && !BaudDivisorBytes(*baudRate))) {
+        return usageError(
+            QStringLiteral("\"%1\" is not a rate the monitor can run at").arg(parser.value(baud)));
+    }
+    if (wrongBlock) {
+        return usageError(QStringLiteral("--block takes a whole number of bytes, not \"%1\"")
+                              .arg(parser.value(block)));
+    }
     Session session(parser.value(port));
+    const QString command = positional.at(0);
     if (command == QLatin1String("list")) {
-        if (positional.size() != 1) {
-            return usageError(QStringLiteral("list takes no arguments"));
-        }
         return listBoards(session, parser.isSet(json));
     }
-    if (positional.size() != 2) {
-        return usageError(QStringLiteral("flash takes one argument, the ROM image"));
+    if (command == QLatin1String("flash")) {
+        return flashImage(session, parser.value(port), positional.at(1), parser.isSet(quiet));
     }
-    return flashImage(session, parser.value(port), positional.at(1), parser.isSet(quiet));
+    return runMonitorJob(session, parser, parser.value(port), baudRate, blockSize,
+                         parser.isSet(quiet));
 }
 
 }  // namespace

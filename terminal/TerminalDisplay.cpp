@@ -4,8 +4,10 @@
 #include "LineBytes.h"
 #include "PaneLines.h"
 
-TerminalDisplay::TerminalDisplay(PaneLines& asciiPane, PaneLines& hexPane)
-    : asciiWriter(asciiPane), hexWriter(hexPane) {}
+TerminalDisplay::TerminalDisplay(PaneLines& asciiPane, PaneLines& hexPane, PaneLines* messagePane)
+    : asciiWriter(asciiPane),
+      hexWriter(hexPane),
+      messageWriter(messagePane != nullptr ? *messagePane : asciiPane) {}
 
 void TerminalDisplay::ShowTerminalByte(std::uint8_t b) {
     if (PaneLineCount > AsciiPaneLineLimit) {
@@ -44,8 +46,8 @@ void TerminalDisplay::addAsciiLine() {
 }
 
 void TerminalDisplay::TerminalLog(const QString& text) {
-    asciiWriter.addLine(text);
-    asciiWriter.flush();
+    messageWriter.addLine(text);
+    messageWriter.flush();
 }
 
 void TerminalDisplay::flushIfDue() {

@@ -20,7 +20,10 @@ class TerminalDisplay {
     // limit; this is the number it is made with.
     static constexpr int HexPaneLineLimit = 100'000;
 
-    TerminalDisplay(PaneLines& asciiPane /*Memo2*/, PaneLines& hexPane /*Memo3*/);
+    // Messages go into the ASCII pane among the data lines, unless they are
+    // given a place of their own (standard error, without a window).
+    TerminalDisplay(PaneLines& asciiPane /*Memo2*/, PaneLines& hexPane /*Memo3*/,
+                    PaneLines* messagePane = nullptr);
 
     void ShowTerminalByte(std::uint8_t b);
     // A message line in Memo2, in order with the data lines and shown at once.
@@ -46,4 +49,5 @@ class TerminalDisplay {
 
     PaneLines& asciiWriter;
     PaneLines& hexWriter;
+    PaneLines& messageWriter;
 };

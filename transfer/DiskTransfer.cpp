@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <limits>
+#include <utility>
 
 #include "DeviceLink.h"
 #include "Dialogs.h"
@@ -135,13 +136,19 @@ std::optional<std::uint32_t> DiskTransfer::blockSize(const QString& text, std::u
 
 // --- To the disk ---
 
+QString DiskTransfer::diskNameFor(const QString& path) {
+    copyComplete = false;
+    return chosenDiskName.isEmpty() ? DiskFileName(path) : std::exchange(chosenDiskName, {});
+}
+
 void DiskTransfer::SendFileToDisk(const QString& path) {
+    copyComplete = false;
     const std::optional<std::uint32_t> block = writeBlock();
     if (!block) {
         return;
     }
     const bool wholeFile = *block == WholeFile;
-    currentName = DiskFileName(path);
+    currentName = diskNameFor(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         log(QStringLiteral("ERROR : cannot read %1 (%2): nothing was sent")
@@ -192,7 +199,8 @@ void DiskTransfer::finishSend(const QByteArray& diskName, TransferEnd end,
     AnswerLines closed;
     const TransferEnd closing = services.channel.AwaitAnswerLine(closed);
     if (answeredWell(end, answer, QStringLiteral("WRF"), incomplete)) {
-        answeredWell(closing, closed, QStringLiteral("CLF ") + currentName, incomplete);
+        copyComplete =
+            answeredWell(closing, closed, QStringLiteral("CLF ") + currentName, incomplete);
     }
 }
 
@@ -292,6 +300,7 @@ void DiskTransfer::bringMonitorBack() {
 // --- From the disk ---
 
 void DiskTransfer::ReceiveFileWithRd(const QString& path) {
+    copyComplete = false;
     QSaveFile file(path);
     const std::optional<std::uint32_t> size = startReceive(file, path);
     if (!size) {
@@ -309,6 +318,7 @@ void DiskTransfer::ReceiveFileWithRd(const QString& path) {
 }
 
 void DiskTransfer::ReceiveFileWithRdf(const QString& path) {
+    copyComplete = false;
     const std::optional<std::uint32_t> block = readBlock();
     if (!block) {
         return;
@@ -391,7 +401,8 @@ std::optional<std::uint32_t> DiskTransfer::startReceive(QSaveFile& file, const Q
 }
 
 void DiskTransfer::putInPlace(QSaveFile& file, const QString& lost) {
-    if (!file.commit()) {
+    copyComplete = file.commit();
+    if (!copyComplete) {
         log(QStringLiteral("ERROR : cannot write %1 (%2): ")
                 .arg(file.fileName(), file.errorString()) +
             lost);
@@ -399,7 +410,7 @@ void DiskTransfer::putInPlace(QSaveFile& file, const QString& lost) {
 }
 
 std::optional<std::uint32_t> DiskTransfer::askForEntry(const QString& path) {
-    currentName = DiskFileName(path);
+    currentName = diskNameFor(path);
     const QString command = QStringLiteral("DIR ") + currentName;
     const QString lost = QStringLiteral("nothing was saved to ") + path;
     services.channel.showWaiting();

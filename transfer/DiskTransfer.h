@@ -40,6 +40,13 @@ class DiskTransfer {
     void Button8Click();
     void Button9Click();
 
+    // The next copy's file on the disk goes by this name instead of the
+    // local file's.
+    void UseDiskName(const QString& name) { chosenDiskName = name; }
+    // The last copy arrived whole and was confirmed by the chip (to the
+    // disk: CLF answered; from it: the file put in place).
+    bool lastCopyComplete() const { return copyComplete; }
+
     void SendFileToDisk(const QString& path);
     void ReceiveFileWithRd(const QString& path);
     void ReceiveFileWithRdf(const QString& path);
@@ -79,5 +86,9 @@ class DiskTransfer {
     Services services;
     MonitorRestart restartMonitor;
     DirAnswerParser dirParser{dirAnswer};
+    // The disk name of the copy under way, and the one chosen for the next.
+    QString diskNameFor(const QString& path);
     QString currentName;
+    QString chosenDiskName;
+    bool copyComplete = false;
 };

@@ -157,6 +157,21 @@ TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
     });
 }
 
+TransferEnd TransferChannel::AwaitPrompt(QByteArray& answer) {
+    return readAnswer([&](std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            display.ShowTerminalByte(link.ReadBufferA[i]);
+            answer.append(static_cast<char>(link.ReadBufferA[i]));
+        }
+        if (!answer.endsWith(static_cast<char>(CarriageReturn))) {
+            return false;
+        }
+        const QByteArrayView lines(answer.constData(), answer.size() - 1);
+        return IsMonitorPrompt(
+            lines.sliced(lines.lastIndexOf(static_cast<char>(CarriageReturn)) + 1));
+    });
+}
+
 TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
     parser.start();
     const TransferEnd end = readAnswer([&](std::uint32_t count) {

@@ -65,6 +65,10 @@ class TransferChannel {
     // carriage return once the answer has settled: all its prompts came, or
     // a line has shown it bad.
     TransferEnd AwaitAnswerLine(AnswerLines& answer);
+    // Reads and shows the chip's answer into answer until it ends with a
+    // prompt line, whatever the lines before it: the answer of a command
+    // whose success has no one shape.
+    TransferEnd AwaitPrompt(QByteArray& answer);
     // Reads the answer to DIR through the parser until it is finished, or
     // until a read ends with a carriage return once the answer can no longer
     // be a file's entry; shows the bytes that belong to it.

@@ -1,0 +1,24 @@
+#include "ConsoleTerminalView.h"
+
+#include "ConsoleProgress.h"
+#include "TerminalConnection.h"
+
+ConsoleTerminalView::ConsoleTerminalView(QString board, std::optional<std::uint32_t> block,
+                                         ConsoleProgress& progress)
+    : board(std::move(board)), block(block), progress(progress) {}
+
+QString ConsoleTerminalView::baudRateText() const {
+    return QString::number(TerminalConnection::MonitorStartBaudRate);
+}
+
+QString ConsoleTerminalView::writeBlockText() const {
+    return QString::number(block.value_or(0));
+}
+
+QString ConsoleTerminalView::readBlockText() const {
+    return QString::number(block.value_or(0));
+}
+
+void ConsoleTerminalView::showSlaveProgress(int percent) {
+    progress.show(static_cast<std::uint64_t>(percent));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "ConsoleDialogs.h"
+#include "DeviceLink.h"
+#include "DriverContext.h"
+#include "SerialBackend.h"
+#include "SimBackend.h"
+#include "SystemClock.h"
+
+// What every command runs on: the real clock, a driver context with the
+// simulated boards and the computer's serial ports, and the link and dialogs
+// that speak on standard error.
+struct Session {
+    explicit Session(const QString& port) {
+        drivers.registry().install(std::make_shared<SimBackend>(clock));
+        // A device path the system does not list is reached as an extra port.
+        const QStringList extra =
+            port.startsWith(QLatin1Char('/')) ? QStringList{port} : QStringList{};
+        drivers.registry().install(std::make_shared<SerialBackend>(extra));
+    }
+
+    SystemClock clock;
+    DriverContext drivers;
+    ConsoleDialogs dialogs;
+    std::unique_ptr<DeviceLink> link = std::make_unique<DeviceLink>(dialogs);
+};
