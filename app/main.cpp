@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <memory>
 
+#include "BoardStore.h"
 #include "CommandLine.h"
 
 #include "DriverContext.h"
@@ -37,7 +38,7 @@ int main(int argc, char* argv[]) {
     const QStringList extraPaths = extraSerialPorts(application);
     SystemClock clock;
     DriverContext drivers;
-    drivers.registry().install(std::make_shared<SimBackend>(clock));
+    drivers.registry().install(std::make_shared<SimBackend>(clock, BoardStore::standardFolder()));
     drivers.registry().install(std::make_shared<SerialBackend>(extraPaths));
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);

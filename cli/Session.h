@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "BoardStore.h"
 #include "ConsoleDialogs.h"
 #include "DeviceLink.h"
 #include "DriverContext.h"
@@ -15,7 +16,8 @@
 // that speak on standard error.
 struct Session {
     explicit Session(const QString& port) {
-        drivers.registry().install(std::make_shared<SimBackend>(clock));
+        drivers.registry().install(
+            std::make_shared<SimBackend>(clock, BoardStore::standardFolder()));
         // A device path the system does not list is reached as an extra port.
         const QStringList extra =
             port.startsWith(QLatin1Char('/')) ? QStringList{port} : QStringList{};

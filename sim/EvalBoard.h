@@ -32,6 +32,8 @@ class EvalBoard : public SimBoard {
     SimChip::State chipState() const { return chip.state(); }
     std::uint32_t chipBaudRate() const { return chip.baudRate(); }
     const Flash& flash() const { return flashMemory; }
+    // The flash as a board kept between runs left it.
+    void loadFlash(const Flash& bytes) { flashMemory = bytes; }
     // Bytes the chip still has to send, the one on the wire included.
     std::size_t chipBacklog() const { return chip.backlog(); }
     VirtualDisk& disk() { return virtualDisk; }

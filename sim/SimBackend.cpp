@@ -1,10 +1,30 @@
 #include "SimBackend.h"
 
+#include "BoardStore.h"
 #include "SimChannelHandle.h"
 
-SimBackend::SimBackend(Clock& clock)
+SimBackend::SimBackend(Clock& clock, QString storeFolder)
     : eval(std::make_shared<EvalBoard>(clock, EvalBoardName)),
-      spy(std::make_shared<SpyBoard>(clock, SpyBoardName)) {}
+      spy(std::make_shared<SpyBoard>(clock, SpyBoardName)),
+      storeFolder(std::move(storeFolder)) {
+    if (this->storeFolder.isEmpty()) {
+        return;
+    }
+    const BoardStore store(this->storeFolder);
+    Flash flash{};
+    if (store.load(eval->disk(), flash)) {
+        eval->loadFlash(flash);
+    } else {
+        // A new folder holds the board as it starts: its samples, erased flash.
+        store.save(eval->disk(), eval->flash());
+    }
+}
+
+SimBackend::~SimBackend() {
+    if (!storeFolder.isEmpty()) {
+        BoardStore(storeFolder).save(eval->disk(), eval->flash());
+    }
+}
 
 std::vector<SimBackend::Device> SimBackend::listed() const {
     std::vector<Device> devices;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 #include <string>
 
@@ -16,7 +18,13 @@ class SimBackend : public DriverBackend {
     static constexpr const char* EvalBoardName = "Tarvik Eval Board";
     static constexpr const char* SpyBoardName = "Tarvik Spy Board";
 
-    explicit SimBackend(Clock& clock);
+    // With a folder, the evaluation board's disk and flash are the ones
+    // kept there (see BoardStore) and are kept there again when the backend
+    // ends; without one they start afresh and live in memory.
+    explicit SimBackend(Clock& clock, QString storeFolder = {});
+    ~SimBackend() override;
+    SimBackend(const SimBackend&) = delete;
+    SimBackend& operator=(const SimBackend&) = delete;
 
     DriverStatus deviceCount(std::uint32_t& count) override;
     DriverStatus deviceDescription(std::uint32_t index, std::string& description) override;
@@ -37,4 +45,5 @@ class SimBackend : public DriverBackend {
 
     std::shared_ptr<EvalBoard> eval;
     std::shared_ptr<SpyBoard> spy;
+    QString storeFolder;
 };

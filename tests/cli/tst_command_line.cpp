@@ -17,48 +17,57 @@ class CommandLineTest : public QObject {
 void CommandLineTest::commands_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output");   // in standard output
-    QTest::addColumn<QString>("message");  // a line on standard error
+    QTest::addColumn<QString>("output");      // in standard output
+    QTest::addColumn<QString>("message");     // a line on standard error
+    QTest::addColumn<QStringList>("before");  // a command run first, on the same board
     const QStringList onSim{"--port", "sim"};
+    const QStringList put = QStringList{"disk", "put", "image.rom", "--baud", "3000000"} + onSim;
     QTest::newRow("help") << QStringList{"--help"} << 0 << "3  the port cannot be found"
-                          << "";
+                          << "" << QStringList();
     QTest::newRow("version") << QStringList{"-v"} << 0 << "tarvik-control 0.97"
-                             << "";
+                             << "" << QStringList();
     QTest::newRow("list") << QStringList{"list"} << 0
                           << "sim\tsimulated board \"Tarvik Eval Board\"\n"
-                          << "";
+                          << "" << QStringList();
     QTest::newRow("list as JSON") << QStringList{"list", "--json"} << 0 << "\"port\":\"sim-spy\""
-                                  << "";
+                                  << "" << QStringList();
     QTest::newRow("flash") << QStringList{"flash", "image.rom"} + onSim << 0 << ""
-                           << "Complete";
+                           << "Complete" << QStringList();
     QTest::newRow("image over 64 KiB")
         << QStringList{"flash", "large.rom"} + onSim << 1 << ""
-        << "ERROR : Source File is larger than the 65536 bytes of Tarvik's flash, nothing was sent";
+        << "ERROR : Source File is larger than the 65536 bytes of Tarvik's flash, nothing was sent"
+        << QStringList();
     QTest::newRow("missing image") << QStringList{"flash", "none.rom"} + onSim << 1 << ""
-                                   << "ERROR : cannot read Source File none.rom";
+                                   << "ERROR : cannot read Source File none.rom" << QStringList();
     QTest::newRow("monitor") << QStringList{"monitor", "FWV"} + onSim << 0 << "Tarvik Monitor 1.0\n"
-                             << "Opened OK";
+                             << "Opened OK" << QStringList();
     QTest::newRow("monitor's failure answer")
         << QStringList{"monitor", "FWV", "XYZ", "FWV"} + onSim << 1 << "Tarvik Monitor 1.0\n"
-        << "ERROR : Tarvik answered \"Bad Command\" to XYZ";
+        << "ERROR : Tarvik answered \"Bad Command\" to XYZ" << QStringList();
     QTest::newRow("disk ls") << QStringList{"disk", "ls"} + onSim << 0 << "DOCS/\nBIG.BIN\n"
-                             << "Opened OK";
+                             << "Opened OK" << QStringList();
     QTest::newRow("disk put at 3,000,000 baud")
         << QStringList{"disk", "put", "image.rom", "--baud", "3000000", "--block", "1000"} + onSim
         << 0 << ""
-        << "Opened OK";
+        << "Opened OK" << QStringList();
+    QTest::newRow("disk get of what a put left, into back.rom")
+        << QStringList{"disk", "get", "IMAGE.ROM", "back.rom"} + onSim << 0 << ""
+        << "Opened OK" << put;
     QTest::newRow("disk get of a missing file")
         << QStringList{"disk", "get", "NONE.TXT", "got.txt"} + onSim << 1 << ""
         << "ERROR : Tarvik answered \"Command Failed\" to DIR NONE.TXT: nothing was saved to "
-           "got.txt";
+           "got.txt"
+        << QStringList();
     QTest::newRow("unknown port")
         << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
-        << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes";
-    QTest::newRow("unknown option") << QStringList{"list", "--fast"} << 2 << ""
-                                    << "Run tarvik-control --help for the commands and options.";
+        << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes"
+        << QStringList();
+    QTest::newRow("unknown option")
+        << QStringList{"list", "--fast"} << 2 << ""
+        << "Run tarvik-control --help for the commands and options." << QStringList();
     QTest::newRow("missing image argument")
         << QStringList{"flash"} + onSim << 2 << ""
-        << "Run tarvik-control --help for the commands and options.";
+        << "Run tarvik-control --help for the commands and options." << QStringList();
 }
 
 void CommandLineTest::commands() {
@@ -66,16 +75,24 @@ void CommandLineTest::commands() {
     QFETCH(int, status);
     QFETCH(QString, output);
     QFETCH(QString, message);
+    QFETCH(QStringList, before);
     QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("image.rom"), patterned(3000)));
+    // CR and NUL bytes among them.
+    QVERIFY(writeFile(dir.filePath("image.rom"), patterned(4097)));
     QVERIFY(writeFile(dir.filePath("large.rom"), patterned(65537)));
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("TARVIK_SIM_DIR"), dir.filePath("board"));
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(dir.path());
+    if (!before.isEmpty()) {
+        program.start(QStringLiteral(TARVIK_CONTROL_PROGRAM), before);
+        QVERIFY(program.waitForFinished(60'000) && program.exitCode() == 0);
+        program.readAll();
+    }
     program.start(QStringLiteral(TARVIK_CONTROL_PROGRAM), arguments);
     QVERIFY(program.waitForFinished(60'000));
     const QString errors = QString::fromUtf8(program.readAllStandardError());
@@ -86,6 +103,9 @@ void CommandLineTest::commands() {
              qPrintable(errors));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), status);
+    if (QFile::exists(dir.filePath("back.rom"))) {
+        QCOMPARE(fileBytes(dir.filePath("back.rom")), fileBytes(dir.filePath("image.rom")));
+    }
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
