@@ -20,6 +20,7 @@
 #include "MonitorCommands.h"
 #include "Programmer.h"
 #include "Session.h"
+#include "SlaveCommands.h"
 #include "TerminalJob.h"
 
 namespace {
@@ -43,6 +44,11 @@ const QString UsageText = QStringLiteral(
     "  disk ls         the names on the disk, one per line (a folder ends in /)\n"
     "  disk put FILE [NAME]  copy FILE to the disk, as NAME (default: its name)\n"
     "  disk get NAME [FILE]  copy NAME from the disk to FILE (default: NAME)\n"
+    "  send FILE       send FILE's bytes to the chip as they are (Slave File\n"
+    "                  I/O); prints the rate in bytes/s\n"
+    "  capture FILE [--seconds S] [--quiet-seconds S]\n"
+    "                  keep what the chip sends in FILE until S seconds have\n"
+    "                  passed, nothing has come for S seconds, or Ctrl-C\n"
     "\n"
     "Options:\n"
     "  --port NAME     the board: a name from list, or a serial device path;\n"
@@ -65,8 +71,9 @@ const QString UsageText = QStringLiteral(
     "  2  the command line is wrong\n"
     "  3  the port cannot be found or opened");
 
-const QStringList Commands = {QStringLiteral("list"), QStringLiteral("flash"),
-                              QStringLiteral("monitor"), QStringLiteral("disk")};
+const QStringList Commands = {QStringLiteral("list"),    QStringLiteral("flash"),
+                              QStringLiteral("monitor"), QStringLiteral("disk"),
+                              QStringLiteral("send"),    QStringLiteral("capture")};
 
 bool isHelp(const QString& argument) {
     return argument == QLatin1String("-h") || argument == QLatin1String("--help");
@@ -148,7 +155,7 @@ std::optional<std::uint32_t> numberOption(const QCommandLineParser& parser,
 // The monitor's jobs: the board --port names, the rate and block size.
 int runMonitorJob(Session& session, const QCommandLineParser& parser, const QString& port,
                   std::optional<std::uint32_t> baudRate, std::optional<std::uint32_t> block,
-                  bool quiet) {
+                  const CaptureEnd& end, bool quiet) {
     const PortChoice choice = ChoosePort(*session.link, port);
     if (!choice.board) {
         PrintError(choice.problem);
@@ -159,6 +166,12 @@ int runMonitorJob(Session& session, const QCommandLineParser& parser, const QStr
     const QString command = positional.at(0);
     if (command == QLatin1String("monitor")) {
         return job.run([&](TerminalJob& j) { return RunMonitorLines(j, positional.mid(1)); });
+    }
+    if (command == QLatin1String("send")) {
+        return job.run([&](TerminalJob& j) { return SendToChip(j, positional.at(1)); });
+    }
+    if (command == QLatin1String("capture")) {
+        return job.run([&](TerminalJob& j) { return CaptureFromChip(j, positional.at(1), end); });
     }
     const QString action = positional.value(1);
     if (action == QLatin1String("ls")) {
@@ -186,6 +199,9 @@ QString argumentProblem(const QStringList& positional) {
     if (command == QLatin1String("monitor")) {
         return count >= 2 ? QString() : QStringLiteral("monitor takes the lines to send");
     }
+    if (command == QLatin1String("send") || command == QLatin1String("capture")) {
+        return count == 2 ? QString() : QStringLiteral("%1 takes one file").arg(command);
+    }
     const QString action = positional.value(1);
     if (action == QLatin1String("ls")) {
         return count == 2 ? QString() : QStringLiteral("disk ls takes no arguments");
@@ -203,9 +219,12 @@ int runCommand(const QStringList& arguments) {
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("RATE"));
     const QCommandLineOption block(QStringLiteral("block"), QString(), QStringLiteral("N"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"), QString(), QStringLiteral("S"));
+    const QCommandLineOption quietSeconds(QStringLiteral("quiet-seconds"), QString(),
+                                          QStringLiteral("S"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption json(QStringLiteral("json"));
-    parser.addOptions({port, baud, block, quiet, json});
+    parser.addOptions({port, baud, block, seconds, quietSeconds, quiet, json});
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText());
     }
@@ -225,6 +244,19 @@ int runCommand(const QStringList& arguments) {
         return usageError(QStringLiteral("--block takes a whole number of bytes, not \"%1\"")
                               .arg(parser.value(block)));
     }
+    CaptureEnd end;
+    for (const auto& [option, value] :
+         {std::pair{&seconds, &end.seconds}, std::pair{&quietSeconds, &end.quietSeconds}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        bool isNumber = false;
+        *value = parser.value(*option).toDouble(&isNumber);
+        if (!isNumber || **value <= 0) {
+            return usageError(QStringLiteral("--%1 takes a number of seconds, not \"%2\"")
+                                  .arg(option->names().constFirst(), parser.value(*option)));
+        }
+    }
     Session session(parser.value(port));
     const QString command = positional.at(0);
     if (command == QLatin1String("list")) {
@@ -233,7 +265,7 @@ int runCommand(const QStringList& arguments) {
     if (command == QLatin1String("flash")) {
         return flashImage(session, parser.value(port), positional.at(1), parser.isSet(quiet));
     }
-    return runMonitorJob(session, parser, parser.value(port), baudRate, blockSize,
+    return runMonitorJob(session, parser, parser.value(port), baudRate, blockSize, end,
                          parser.isSet(quiet));
 }
 

@@ -1,6 +1,7 @@
 #include "ConsoleTerminalView.h"
 
 #include "ConsoleProgress.h"
+#include "ConsoleText.h"
 #include "TerminalConnection.h"
 
 ConsoleTerminalView::ConsoleTerminalView(QString board, std::optional<std::uint32_t> block,
@@ -17,6 +18,14 @@ QString ConsoleTerminalView::writeBlockText() const {
 
 QString ConsoleTerminalView::readBlockText() const {
     return QString::number(block.value_or(0));
+}
+
+// The send's figure is its result.
+void ConsoleTerminalView::showSlaveThroughput(const QString& figure) {
+    if (!figure.isEmpty()) {
+        progress.finish();
+        PrintResult(figure + QStringLiteral(" bytes/s"));
+    }
 }
 
 void ConsoleTerminalView::showSlaveProgress(int percent) {

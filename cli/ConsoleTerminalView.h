@@ -36,7 +36,7 @@ class ConsoleTerminalView : public TerminalView, public TransferView {
     void lockForTransfer(StopButton, const QString&) override {}
     void unlockAfterTransfer() override {}
     void showSlaveProgress(int percent) override;
-    void showSlaveThroughput(const QString&) override {}
+    void showSlaveThroughput(const QString& figure) override;
     void showSlaveStatus(const QString&) override {}
 
   private:

@@ -15,7 +15,9 @@ TerminalJob::TerminalJob(Session& session, const Options& options)
       transferChannel(*session.link, display, modeFlags, loop),
       diskTransfer({*session.link, modeFlags, transferChannel, display, session.dialogs,
                     session.clock, terminalView},
-                   [this] { return connection.restartMonitor(); }) {
+                   [this] { return connection.restartMonitor(); }),
+      slaveIo({*session.link, modeFlags, transferChannel, display, session.dialogs, session.clock,
+               terminalView}) {
     starter.setSingleShot(true);
     starter.setInterval(0);
 }

@@ -14,6 +14,7 @@
 #include "DiskTransfer.h"
 #include "ModeFlags.h"
 #include "ModeLoop.h"
+#include "SlaveFileIo.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TransferChannel.h"
@@ -45,6 +46,7 @@ class TerminalJob : private ControlGroups {
     std::optional<QByteArray> exchange(const QByteArray& line);
 
     DiskTransfer& disk() { return diskTransfer; }
+    SlaveFileIo& slave() { return slaveIo; }
     TransferChannel& channel() { return transferChannel; }
     ModeFlags& flags() { return modeFlags; }
     TransferView& view() { return terminalView; }
@@ -73,5 +75,6 @@ class TerminalJob : private ControlGroups {
     TerminalConnection connection;
     TransferChannel transferChannel;
     DiskTransfer diskTransfer;
+    SlaveFileIo slaveIo;
     QTimer starter;
 };

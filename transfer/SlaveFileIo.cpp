@@ -175,6 +175,7 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
     }
     const QString lost = QStringLiteral(": nothing was saved to ") + path;
     std::optional<QString> failure;
+    received = 0;
     channel.loop().run(
         channel.stop(),
         [&]() -> std::uint32_t {
@@ -200,6 +201,7 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
                     lost;
                 channel.stop().request(StopCause::LinkFailed);
             }
+            received += read;
             return read;
         },
         [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; },

@@ -38,6 +38,8 @@ class SlaveFileIo {
     bool SlaveReceiveFile(const QString& path);
     // While a receive runs, typed keys are sent as if no transfer ran.
     bool typedKeysReachTheChip() const { return receiving; }
+    // Bytes the running (or last) receive has taken so far.
+    std::uint64_t bytesReceived() const { return received; }
 
   private:
     bool terminalReady();
@@ -45,4 +47,5 @@ class SlaveFileIo {
 
     Services services;
     bool receiving = false;
+    std::uint64_t received = 0;
 };

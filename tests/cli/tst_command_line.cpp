@@ -58,6 +58,12 @@ void CommandLineTest::commands_data() {
         << "ERROR : Tarvik answered \"Command Failed\" to DIR NONE.TXT: nothing was saved to "
            "got.txt"
         << QStringList();
+    QTest::newRow("send") << QStringList{"send", "image.rom", "--baud", "3000000"} + onSim << 0
+                          << " bytes/s\n"
+                          << "Opened OK" << QStringList();
+    QTest::newRow("capture until the link is quiet")
+        << QStringList{"capture", "got.bin", "--quiet-seconds", "0.3"} + onSim << 0 << ""
+        << "Device Tarvik Eval Board Closed" << QStringList();
     QTest::newRow("unknown port")
         << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
         << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes"
