@@ -10,6 +10,7 @@
 
 #include "BaudDivisor.h"
 #include "BoardPorts.h"
+#include "BridgeBaudRate.h"
 #include "ConsoleDialogs.h"
 #include "ConsoleProgrammerView.h"
 #include "ConsoleProgress.h"
@@ -21,6 +22,7 @@
 #include "Programmer.h"
 #include "Session.h"
 #include "SlaveCommands.h"
+#include "SpyCommand.h"
 #include "TerminalJob.h"
 
 namespace {
@@ -49,6 +51,13 @@ const QString UsageText = QStringLiteral(
     "  capture FILE [--seconds S] [--quiet-seconds S]\n"
     "                  keep what the chip sends in FILE until S seconds have\n"
     "                  passed, nothing has come for S seconds, or Ctrl-C\n"
+    "  spy [--seconds S] [--format text|csv] [--output FILE]\n"
+    "                  listen to both directions of the chip's link (from\n"
+    "                  --baud, default 9600, following the rate changes it\n"
+    "                  sees) until S seconds have passed or Ctrl-C: as text,\n"
+    "                  the HEX pane's lines (stamped bytes, the decoders'\n"
+    "                  readings); as CSV, time_ms,kind,hex,text with kind\n"
+    "                  command, answer or reading\n"
     "\n"
     "Options:\n"
     "  --port NAME     the board: a name from list, or a serial device path;\n"
@@ -73,7 +82,8 @@ const QString UsageText = QStringLiteral(
 
 const QStringList Commands = {QStringLiteral("list"),    QStringLiteral("flash"),
                               QStringLiteral("monitor"), QStringLiteral("disk"),
-                              QStringLiteral("send"),    QStringLiteral("capture")};
+                              QStringLiteral("send"),    QStringLiteral("capture"),
+                              QStringLiteral("spy")};
 
 bool isHelp(const QString& argument) {
     return argument == QLatin1String("-h") || argument == QLatin1String("--help");
@@ -199,6 +209,9 @@ QString argumentProblem(const QStringList& positional) {
     if (command == QLatin1String("monitor")) {
         return count >= 2 ? QString() : QStringLiteral("monitor takes the lines to send");
     }
+    if (command == QLatin1String("spy")) {
+        return count == 1 ? QString() : QStringLiteral("spy takes no arguments");
+    }
     if (command == QLatin1String("send") || command == QLatin1String("capture")) {
         return count == 2 ? QString() : QStringLiteral("%1 takes one file").arg(command);
     }
@@ -224,7 +237,9 @@ int runCommand(const QStringList& arguments) {
                                           QStringLiteral("S"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption json(QStringLiteral("json"));
-    parser.addOptions({port, baud, block, seconds, quietSeconds, quiet, json});
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({port, baud, block, seconds, quietSeconds, quiet, json, format, output});
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText());
     }
@@ -236,7 +251,11 @@ int runCommand(const QStringList& arguments) {
     bool wrongBlock = false;
     const std::optional<std::uint32_t> baudRate = numberOption(parser, baud, wrongBaud);
     const std::optional<std::uint32_t> blockSize = numberOption(parser, block, wrongBlock);
-    if (wrongBaud || (baudRate && !BaudDivisorBytes(*baudRate))) {
+    const bool spying = positional.at(0) == QLatin1String("spy");
+    const bool rateUnusable =
+        baudRate && (spying ? *baudRate < LowestBridgeBaud || *baudRate > HighestBridgeBaud
+                            : !BaudDivisorBytes(*baudRate));
+    if (wrongBaud || rateUnusable) {
         return usageError(
             QStringLiteral("\"%1\" is not a rate the monitor can run at").arg(parser.value(baud)));
     }
@@ -264,6 +283,23 @@ int runCommand(const QStringList& arguments) {
     }
     if (command == QLatin1String("flash")) {
         return flashImage(session, parser.value(port), positional.at(1), parser.isSet(quiet));
+    }
+    if (spying) {
+        const QString formatName = parser.value(format);
+        if (!formatName.isEmpty() && formatName != QLatin1String("text") &&
+            formatName != QLatin1String("csv")) {
+            return usageError(
+                QStringLiteral("--format takes text or csv, not \"%1\"").arg(formatName));
+        }
+        const PortChoice choice = ChoosePort(*session.link, parser.value(port));
+        if (!choice.board) {
+            PrintError(choice.problem);
+            return PortUnavailable;
+        }
+        return RunSpy(session, {choice.board->board, baudRate.value_or(9600), end.seconds,
+                                formatName == QLatin1String("csv") ? SpyRecord::Format::Csv
+                                                                   : SpyRecord::Format::Text,
+                                parser.value(output)});
     }
     return runMonitorJob(session, parser, parser.value(port), baudRate, blockSize, end,
                          parser.isSet(quiet));

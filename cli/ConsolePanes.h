@@ -19,4 +19,10 @@ class MessageLines : public PaneLines {
     void flushIfDue() override {}
     void flush() override {}
     void clear() override {}
+
+    // An ERROR line has been among the messages.
+    bool errorSeen() const { return sawError; }
+
+  private:
+    bool sawError = false;
 };

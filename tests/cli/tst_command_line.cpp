@@ -64,6 +64,10 @@ void CommandLineTest::commands_data() {
     QTest::newRow("capture until the link is quiet")
         << QStringList{"capture", "got.bin", "--quiet-seconds", "0.3"} + onSim << 0 << ""
         << "Device Tarvik Eval Board Closed" << QStringList();
+    QTest::newRow("spy as CSV") << QStringList{"spy", "--port",   "sim-spy", "--seconds",
+                                               "1",   "--format", "csv"}
+                                << 0 << ",command,44 49 52 0D,\"DIR\r\"\n"
+                                << "Opened OK" << QStringList();
     QTest::newRow("unknown port")
         << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
         << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes"
