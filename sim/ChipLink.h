@@ -6,7 +6,7 @@
 // loader, monitor firmware) see it. Bytes queued here leave the chip in order
 // at the chip's current baud rate, paced by the wire and by the host's RTS.
 class ChipLink {
-public:
+  public:
     virtual ~ChipLink() = default;
 
     virtual void transmit(std::uint8_t byte) = 0;

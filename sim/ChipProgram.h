@@ -5,7 +5,7 @@
 // A program the simulated chip runs once its reset line is released: the boot
 // loader (program line low) or the monitor firmware (program line high).
 class ChipProgram {
-public:
+  public:
     virtual ~ChipProgram() = default;
 
     // The chip has just come out of reset into this program.

@@ -138,6 +138,10 @@ void EvalBoard::deliverToChip() {
     const std::uint8_t sent = a.transmitBuffer.front();
     a.transmitBuffer.pop_front();
     chip.receive(wire::received(sent, a.settings.baudRate, chip.baudRate()));
+    if (bytesBeforeSilence && (*bytesBeforeSilence)-- <= 1) {
+        bytesBeforeSilence.reset();
+        chip.setSilent(true);
+    }
 }
 
 void EvalBoard::deliverToHost() {

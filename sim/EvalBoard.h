@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <cstdint>
 #include <vector>
@@ -42,6 +44,9 @@ class EvalBoard : public SimBoard {
     BootLoaderFaults& bootLoaderFaults() { return loaderFaults; }
     // The chip stops answering: it swallows what arrives and sends nothing.
     void setChipSilent(bool silent);
+    // The chip falls silent once it has received this many more bytes, as a
+    // board that stops answering in the middle of a job.
+    void silenceChipAfter(std::uint64_t bytes) { bytesBeforeSilence = bytes; }
     // The chip's serial port runs at this rate whatever it was told (0: as
     // told): the two ends of the wire then disagree and every byte garbles.
     void setChipOffRate(std::uint32_t baudRate);
@@ -84,6 +89,7 @@ class EvalBoard : public SimBoard {
     void setLines(bool reset, bool program);
 
     Flash flashMemory{};
+    std::optional<std::uint64_t> bytesBeforeSilence;
     VirtualDisk virtualDisk;
     BootLoaderFaults loaderFaults;
     SimChip chip;

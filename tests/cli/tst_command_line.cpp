@@ -20,64 +20,70 @@ void CommandLineTest::commands_data() {
     QTest::addColumn<QString>("output");      // in standard output
     QTest::addColumn<QString>("message");     // a line on standard error
     QTest::addColumn<QStringList>("before");  // a command run first, on the same board
+    QTest::addColumn<int>("silentAfter");     // the board stops answering after these bytes
     const QStringList onSim{"--port", "sim"};
     const QStringList put = QStringList{"disk", "put", "image.rom", "--baud", "3000000"} + onSim;
     QTest::newRow("help") << QStringList{"--help"} << 0 << "3  the port cannot be found"
-                          << "" << QStringList();
+                          << "" << QStringList() << 0;
     QTest::newRow("version") << QStringList{"-v"} << 0 << "tarvik-control 0.97"
-                             << "" << QStringList();
+                             << "" << QStringList() << 0;
     QTest::newRow("list") << QStringList{"list"} << 0
                           << "sim\tsimulated board \"Tarvik Eval Board\"\n"
-                          << "" << QStringList();
+                          << "" << QStringList() << 0;
     QTest::newRow("list as JSON") << QStringList{"list", "--json"} << 0 << "\"port\":\"sim-spy\""
-                                  << "" << QStringList();
+                                  << "" << QStringList() << 0;
     QTest::newRow("flash") << QStringList{"flash", "image.rom"} + onSim << 0 << ""
-                           << "Complete" << QStringList();
+                           << "Complete" << QStringList() << 0;
     QTest::newRow("image over 64 KiB")
         << QStringList{"flash", "large.rom"} + onSim << 1 << ""
         << "ERROR : Source File is larger than the 65536 bytes of Tarvik's flash, nothing was sent"
-        << QStringList();
-    QTest::newRow("missing image") << QStringList{"flash", "none.rom"} + onSim << 1 << ""
-                                   << "ERROR : cannot read Source File none.rom" << QStringList();
+        << QStringList() << 0;
+    QTest::newRow("missing image")
+        << QStringList{"flash", "none.rom"} + onSim << 1 << ""
+        << "ERROR : cannot read Source File none.rom" << QStringList() << 0;
     QTest::newRow("monitor") << QStringList{"monitor", "FWV"} + onSim << 0 << "Tarvik Monitor 1.0\n"
-                             << "Opened OK" << QStringList();
+                             << "Opened OK" << QStringList() << 0;
     QTest::newRow("monitor's failure answer")
         << QStringList{"monitor", "FWV", "XYZ", "FWV"} + onSim << 1 << "Tarvik Monitor 1.0\n"
-        << "ERROR : Tarvik answered \"Bad Command\" to XYZ" << QStringList();
+        << "ERROR : Tarvik answered \"Bad Command\" to XYZ" << QStringList() << 0;
     QTest::newRow("disk ls") << QStringList{"disk", "ls"} + onSim << 0 << "DOCS/\nBIG.BIN\n"
-                             << "Opened OK" << QStringList();
+                             << "Opened OK" << QStringList() << 0;
     QTest::newRow("disk put at 3,000,000 baud")
         << QStringList{"disk", "put", "image.rom", "--baud", "3000000", "--block", "1000"} + onSim
         << 0 << ""
-        << "Opened OK" << QStringList();
+        << "Opened OK" << QStringList() << 0;
     QTest::newRow("disk get of what a put left, into back.rom")
         << QStringList{"disk", "get", "IMAGE.ROM", "back.rom"} + onSim << 0 << ""
-        << "Opened OK" << put;
+        << "Opened OK" << put << 0;
     QTest::newRow("disk get of a missing file")
         << QStringList{"disk", "get", "NONE.TXT", "got.txt"} + onSim << 1 << ""
         << "ERROR : Tarvik answered \"Command Failed\" to DIR NONE.TXT: nothing was saved to "
            "got.txt"
-        << QStringList();
+        << QStringList() << 0;
     QTest::newRow("send") << QStringList{"send", "image.rom", "--baud", "3000000"} + onSim << 0
                           << " bytes/s\n"
-                          << "Opened OK" << QStringList();
+                          << "Opened OK" << QStringList() << 0;
     QTest::newRow("capture until the link is quiet")
         << QStringList{"capture", "got.bin", "--quiet-seconds", "0.3"} + onSim << 0 << ""
-        << "Device Tarvik Eval Board Closed" << QStringList();
+        << "Device Tarvik Eval Board Closed" << QStringList() << 0;
     QTest::newRow("spy as CSV") << QStringList{"spy", "--port",   "sim-spy", "--seconds",
                                                "1",   "--format", "csv"}
                                 << 0 << ",command,44 49 52 0D,\"DIR\r\"\n"
-                                << "Opened OK" << QStringList();
+                                << "Opened OK" << QStringList() << 0;
+    QTest::newRow("a board that stops answering")
+        << QStringList{"disk", "put", "large.rom", "--baud", "3000000"} + onSim << 1 << ""
+        << "ERROR : no answer from Tarvik to WRF: large.rom on Tarvik's disk may be incomplete"
+        << QStringList() << 2000;
     QTest::newRow("unknown port")
         << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
         << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes"
-        << QStringList();
+        << QStringList() << 0;
     QTest::newRow("unknown option")
         << QStringList{"list", "--fast"} << 2 << ""
-        << "Run tarvik-control --help for the commands and options." << QStringList();
+        << "Run tarvik-control --help for the commands and options." << QStringList() << 0;
     QTest::newRow("missing image argument")
         << QStringList{"flash"} + onSim << 2 << ""
-        << "Run tarvik-control --help for the commands and options." << QStringList();
+        << "Run tarvik-control --help for the commands and options." << QStringList() << 0;
 }
 
 void CommandLineTest::commands() {
@@ -86,6 +92,7 @@ void CommandLineTest::commands() {
     QFETCH(QString, output);
     QFETCH(QString, message);
     QFETCH(QStringList, before);
+    QFETCH(int, silentAfter);
     QTemporaryDir dir;
     // CR and NUL bytes among them.
     QVERIFY(writeFile(dir.filePath("image.rom"), patterned(4097)));
@@ -96,6 +103,9 @@ void CommandLineTest::commands() {
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.insert(QStringLiteral("TARVIK_SIM_DIR"), dir.filePath("board"));
+    if (silentAfter > 0) {
+        environment.insert(QStringLiteral("TARVIK_SIM_SILENT_AFTER"), QString::number(silentAfter));
+    }
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(dir.path());
     if (!before.isEmpty()) {
