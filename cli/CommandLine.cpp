@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -147,8 +148,14 @@ int flashImage(Session& session, const QString& port, const QString& image, bool
     ConsoleProgrammerView view(*board, image, progress);
     ModeFlags flags;
     Programmer programmer(view, *session.link, session.dialogs, session.clock, flags, view);
+    const std::int64_t startNs = session.clock.nanoseconds();
     programmer.RunProgramming();
-    return programmer.flashed() ? Succeeded : JobFailed;
+    if (!programmer.flashed()) {
+        return JobFailed;
+    }
+    PrintResult(RateLine(static_cast<std::uint64_t>(QFileInfo(image).size()),
+                         session.clock.nanoseconds() - startNs));
+    return Succeeded;
 }
 
 std::optional<std::uint32_t> numberOption(const QCommandLineParser& parser,

@@ -1,8 +1,11 @@
 #include "MonitorCommands.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <functional>
 
+#include "Clock.h"
 #include "ConsoleText.h"
 #include "DiskTransfer.h"
 #include "ExitStatus.h"
@@ -76,31 +79,41 @@ int ListDisk(TerminalJob& job) {
     return Succeeded;
 }
 
-int PutOnDisk(TerminalJob& job, const QString& file, const QString& diskName) {
+namespace {
+
+// One copy inside its transfer session, its figures printed as its result.
+int copy(TerminalJob& job, TransferView::StopButton button, const QString& localFile,
+         const std::function<void(DiskTransfer&)>& run) {
     DiskTransfer& disk = job.disk();
-    disk.UseDiskName(diskName);
+    Clock& clock = job.channel().loop().clock();
+    const std::int64_t startNs = clock.nanoseconds();
     {
-        TransferSession session(job.flags(), job.link(), job.channel(), job.view(),
-                                TransferView::StopButton::SendFile,
+        TransferSession session(job.flags(), job.link(), job.channel(), job.view(), button,
                                 QString::fromLatin1(DiskTransfer::CancelCaption));
-        disk.SendFileToDisk(file);
+        run(disk);
     }
-    return disk.lastCopyComplete() ? Succeeded : JobFailed;
+    if (!disk.lastCopyComplete()) {
+        return JobFailed;
+    }
+    PrintResult(RateLine(static_cast<std::uint64_t>(QFileInfo(localFile).size()),
+                         clock.nanoseconds() - startNs));
+    return Succeeded;
+}
+
+}  // namespace
+
+int PutOnDisk(TerminalJob& job, const QString& file, const QString& diskName) {
+    job.disk().UseDiskName(diskName);
+    return copy(job, TransferView::StopButton::SendFile, file,
+                [&](DiskTransfer& disk) { disk.SendFileToDisk(file); });
 }
 
 int GetFromDisk(TerminalJob& job, const QString& diskName, const QString& file, bool inBlocks) {
-    DiskTransfer& disk = job.disk();
-    disk.UseDiskName(diskName);
-    {
-        TransferSession session(
-            job.flags(), job.link(), job.channel(), job.view(),
-            inBlocks ? TransferView::StopButton::ReceiveRdf : TransferView::StopButton::ReceiveRd,
-            QString::fromLatin1(DiskTransfer::CancelCaption));
-        if (inBlocks) {
-            disk.ReceiveFileWithRdf(file);
-        } else {
-            disk.ReceiveFileWithRd(file);
-        }
+    job.disk().UseDiskName(diskName);
+    if (inBlocks) {
+        return copy(job, TransferView::StopButton::ReceiveRdf, file,
+                    [&](DiskTransfer& disk) { disk.ReceiveFileWithRdf(file); });
     }
-    return disk.lastCopyComplete() ? Succeeded : JobFailed;
+    return copy(job, TransferView::StopButton::ReceiveRd, file,
+                [&](DiskTransfer& disk) { disk.ReceiveFileWithRd(file); });
 }
