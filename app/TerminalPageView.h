@@ -42,6 +42,9 @@ class TerminalPageView : public TerminalView, public TransferView {
     QString readBlockText() const override;
     void lockForTransfer(StopButton button, const QString& caption) override;
     void unlockAfterTransfer() override;
+    // The page has no bar of its own for a disk copy: its button's
+    // "Cancel" shows that one runs.
+    void showCopyProgress(std::uint64_t, std::uint64_t) override {}
     void showSlaveProgress(int percent) override;
     void showSlaveThroughput(const QString& figure) override;
     void showSlaveStatus(const QString& text) override;

@@ -20,6 +20,7 @@ ConsoleProgress::~ConsoleProgress() {
 
 void ConsoleProgress::start(std::uint64_t bytes) {
     total = bytes;
+    started = true;
     startMs = clock.milliseconds();
     lastShownMs = -1;
     show(0);
@@ -49,6 +50,7 @@ void ConsoleProgress::show(std::uint64_t done) {
 }
 
 void ConsoleProgress::finish() {
+    started = false;
     if (open) {
         std::fputs("\n", stderr);
         open = false;

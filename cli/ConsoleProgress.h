@@ -15,6 +15,7 @@ class ConsoleProgress {
     ~ConsoleProgress();
 
     void start(std::uint64_t total);
+    bool running() const { return started; }
     void show(std::uint64_t done);
     // Ends the line, so that the next message starts on a line of its own.
     void finish();
@@ -24,6 +25,7 @@ class ConsoleProgress {
     QString what;
     bool shown;
     bool open = false;
+    bool started = false;
     std::uint64_t total = 0;
     std::int64_t startMs = 0;
     std::int64_t lastShownMs = -1;

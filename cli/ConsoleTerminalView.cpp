@@ -28,6 +28,12 @@ void ConsoleTerminalView::showSlaveThroughput(const QString& figure) {
     }
 }
 
-void ConsoleTerminalView::showSlaveProgress(int percent) {
-    progress.show(static_cast<std::uint64_t>(percent));
+// The send reports whole percents only; its figure at the end is its result.
+void ConsoleTerminalView::showSlaveProgress(int /*percent*/) {}
+
+void ConsoleTerminalView::showCopyProgress(std::uint64_t done, std::uint64_t total) {
+    if (!progress.running()) {
+        progress.start(total);
+    }
+    progress.show(done);
 }

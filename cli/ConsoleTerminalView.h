@@ -35,6 +35,7 @@ class ConsoleTerminalView : public TerminalView, public TransferView {
     QString readBlockText() const override;
     void lockForTransfer(StopButton, const QString&) override {}
     void unlockAfterTransfer() override {}
+    void showCopyProgress(std::uint64_t done, std::uint64_t total) override;
     void showSlaveProgress(int percent) override;
     void showSlaveThroughput(const QString& figure) override;
     void showSlaveStatus(const QString&) override {}

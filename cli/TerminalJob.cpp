@@ -7,7 +7,7 @@
 TerminalJob::TerminalJob(Session& session, const Options& options)
     : session(session),
       options(options),
-      progress(session.clock, QStringLiteral("transfer"), options.quiet),
+      progress(session.clock, QStringLiteral("copy"), options.quiet),
       loop(session.clock, [this] { display.flushIfDue(); }),
       terminalView(options.board, options.block, progress),
       connection({*session.link, modeFlags, *this, display, session.clock, loop, [] {}},

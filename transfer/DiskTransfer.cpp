@@ -267,6 +267,7 @@ bool DiskTransfer::sendChunk(QFile& file, std::uint32_t count, std::uint64_t sen
     }
     switch (channel.sendData(count)) {
         case TransferEnd::Done:
+            services.view.showCopyProgress(sent + count, size);
             return true;
         case TransferEnd::Cancelled:
             return stop(cancelled);
@@ -366,6 +367,7 @@ bool DiskTransfer::receiveData(const QString& command, std::uint32_t count, QSav
         const auto* text = reinterpret_cast<const char*>(bytes);
         dataTail.append(text, read);
         dataTail = dataTail.right(DataTailBytes);
+        services.view.showCopyProgress(before + services.channel.bytesReceived() + read, size);
         return file.write(text, read) == qint64{read};
     };
     const TransferEnd end = services.channel.receiveData(count, sink);

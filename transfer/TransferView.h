@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 // The "Disk Transfer" and "Slave File I/O" pages as the transfers see them:
 // the choices they read and what they show while they run. The window
@@ -27,6 +28,8 @@ class TransferView {
     virtual void lockForTransfer(StopButton button, const QString& caption) = 0;
     virtual void unlockAfterTransfer() = 0;
 
+    // A disk copy's bytes so far of its whole.
+    virtual void showCopyProgress(std::uint64_t done, std::uint64_t total) = 0;
     // The slave send's progress in percent, its throughput figure (empty to
     // clear it) and the page's status line.
     virtual void showSlaveProgress(int percent) = 0;

@@ -1,8 +1,12 @@
 // The program run as a process with a command, as a script runs it: no
 // display at all, so touching the window system would fail the run.
+#include <fcntl.h>
+#include <unistd.h>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdlib>
 
 #include "TestFiles.h"
 
@@ -12,6 +16,7 @@ class CommandLineTest : public QObject {
   private slots:
     void commands_data();
     void commands();
+    void progressLineOnATerminal();
 };
 
 void CommandLineTest::commands_data() {
@@ -126,6 +131,37 @@ void CommandLineTest::commands() {
     if (QFile::exists(dir.filePath("back.rom"))) {
         QCOMPARE(fileBytes(dir.filePath("back.rom")), fileBytes(dir.filePath("image.rom")));
     }
+}
+
+// Standard error a pseudo-terminal, as in a user's shell: the copy's
+// progress line is rewritten in place up to the whole file.
+void CommandLineTest::progressLineOnATerminal() {
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("image.rom"), patterned(50'000)));
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TARVIK_SIM_DIR"), dir.filePath("board"));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(dir.path());
+    program.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
+    program.start(QStringLiteral(TARVIK_CONTROL_PROGRAM),
+                  {"disk", "put", "image.rom", "--port", "sim", "--baud", "3000000"});
+    // Read as it comes: a full terminal would hold the program up.
+    QByteArray seen;
+    char buffer[4096];
+    while (!program.waitForFinished(10)) {
+        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+            seen.append(buffer, n);
+        }
+    }
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+        seen.append(buffer, n);
+    }
+    close(master);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(seen.contains("\rcopy: 50000 of 50000 bytes, "), seen.right(300).constData());
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
