@@ -16,6 +16,7 @@
 #include "ConsoleProgrammerView.h"
 #include "ConsoleProgress.h"
 #include "ConsoleText.h"
+#include "ControlGroups.h"
 #include "DeviceLink.h"
 #include "ExitStatus.h"
 #include "ModeFlags.h"
@@ -147,7 +148,8 @@ int flashImage(Session& session, const QString& port, const QString& image, bool
     ConsoleProgress progress(session.clock, QStringLiteral("flash"), quiet);
     ConsoleProgrammerView view(*board, image, progress);
     ModeFlags flags;
-    Programmer programmer(view, *session.link, session.dialogs, session.clock, flags, view);
+    NoControlGroups groups;
+    Programmer programmer(view, *session.link, session.dialogs, session.clock, flags, groups);
     const std::int64_t startNs = session.clock.nanoseconds();
     programmer.RunProgramming();
     if (!programmer.flashed()) {

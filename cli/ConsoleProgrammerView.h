@@ -1,13 +1,12 @@
 #pragma once
 
 #include "ConsoleProgress.h"
-#include "ControlGroups.h"
 #include "ProgrammerView.h"
 
 // Programmer Mode without a window: the board and image come from the
 // command line, the log goes to standard error, the progress to the
 // progress line; there are no controls to lock and nothing to paint.
-class ConsoleProgrammerView : public ProgrammerView, public ControlGroups {
+class ConsoleProgrammerView : public ProgrammerView {
   public:
     ConsoleProgrammerView(QString board, QString image, ConsoleProgress& progress);
 
@@ -22,13 +21,6 @@ class ConsoleProgrammerView : public ProgrammerView, public ControlGroups {
     void setControlEnabled(Control, bool) override {}
     void paintProgressNow() override {}
     void paintAllNow() override {}
-
-    void DisableProgrammerControls() override {}
-    void EnableProgrammerControls() override {}
-    void DisableTerminalControls() override {}
-    void EnableTerminalControls() override {}
-    void DisableSpyControls() override {}
-    void EnableSpyControls() override {}
 
   private:
     QString board;

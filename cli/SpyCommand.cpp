@@ -19,7 +19,7 @@ constexpr int WatchIntervalMs = 50;
 
 // The Spy Mode page of a run without a window: every option on as the page
 // starts, the link followed in the view's own copies.
-class ConsoleSpyView : public SpyView, public ControlGroups {
+class ConsoleSpyView : public SpyView {
   public:
     ConsoleSpyView(QString board, std::uint32_t baudRate)
         : board(std::move(board)), rateText(QString::number(baudRate)) {}
@@ -35,13 +35,6 @@ class ConsoleSpyView : public SpyView, public ControlGroups {
     void showCommandSet(bool extended) override { extendedSet = extended; }
     void showNumberInput(bool hex) override { hexInput = hex; }
     void showBaudRateText(const QString& text) override { rateText = text; }
-
-    void DisableProgrammerControls() override {}
-    void EnableProgrammerControls() override {}
-    void DisableTerminalControls() override {}
-    void EnableTerminalControls() override {}
-    void DisableSpyControls() override {}
-    void EnableSpyControls() override {}
 
     // The capture got as far as listening on both channels.
     bool captureStarted() const { return started; }
@@ -73,7 +66,8 @@ int RunSpy(Session& session, const SpyRun& run) {
     SpyRecord record(out, run.format, messages);
     ConsoleSpyView view(run.board, run.baudRate);
     ModeFlags flags;
-    SpyCapture capture({*session.link, flags, view, session.clock}, view, record.ascii(),
+    NoControlGroups groups;
+    SpyCapture capture({*session.link, flags, groups, session.clock}, view, record.ascii(),
                        record.hex());
     capture.RefreshSpyOptions();
     CatchInterrupt();

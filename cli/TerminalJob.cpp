@@ -10,7 +10,7 @@ TerminalJob::TerminalJob(Session& session, const Options& options)
       progress(session.clock, QStringLiteral("copy"), options.quiet),
       loop(session.clock, [this] { display.flushIfDue(); }),
       terminalView(options.board, options.block, progress),
-      connection({*session.link, modeFlags, *this, display, session.clock, loop, [] {}},
+      connection({*session.link, modeFlags, groups, display, session.clock, loop, [] {}},
                  terminalView),
       transferChannel(*session.link, display, modeFlags, loop),
       diskTransfer({*session.link, modeFlags, transferChannel, display, session.dialogs,

@@ -25,7 +25,7 @@ struct Session;
 // terminal connection's loop, once the monitor has given its prompt (and
 // the link has moved to the rate asked for), with the connection closed
 // after it whatever happened.
-class TerminalJob : private ControlGroups {
+class TerminalJob {
   public:
     struct Options {
         QString board;
@@ -56,12 +56,6 @@ class TerminalJob : private ControlGroups {
     int start(const Job& job);
     bool awaitPrompt();
     bool promptForEmptyLine();
-    void DisableProgrammerControls() override {}
-    void EnableProgrammerControls() override {}
-    void DisableTerminalControls() override {}
-    void EnableTerminalControls() override {}
-    void DisableSpyControls() override {}
-    void EnableSpyControls() override {}
 
     Session& session;
     Options options;
@@ -70,6 +64,7 @@ class TerminalJob : private ControlGroups {
     MessageLines messages;
     TerminalDisplay display{dropped, dropped, &messages};
     ModeFlags modeFlags;
+    NoControlGroups groups;
     ModeLoop loop;
     ConsoleTerminalView terminalView;
     TerminalConnection connection;

@@ -14,3 +14,14 @@ class ControlGroups {
     virtual void DisableSpyControls() = 0;
     virtual void EnableSpyControls() = 0;
 };
+
+// A mode run without a window: there are no other modes' controls to switch.
+class NoControlGroups final : public ControlGroups {
+  public:
+    void DisableProgrammerControls() override {}
+    void EnableProgrammerControls() override {}
+    void DisableTerminalControls() override {}
+    void EnableTerminalControls() override {}
+    void DisableSpyControls() override {}
+    void EnableSpyControls() override {}
+};

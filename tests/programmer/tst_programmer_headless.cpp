@@ -9,7 +9,7 @@
 #include "Programmer.h"
 #include "ScriptedDialogs.h"
 
-class LoggedView : public ProgrammerView, public ControlGroups {
+class LoggedView : public ProgrammerView {
   public:
     QString chosenBoard() const override { return QString::fromLatin1(SimBackend::EvalBoardName); }
     QString sourcePath() const override { return path; }
@@ -22,12 +22,6 @@ class LoggedView : public ProgrammerView, public ControlGroups {
     void setControlEnabled(Control, bool) override {}
     void paintProgressNow() override {}
     void paintAllNow() override {}
-    void DisableProgrammerControls() override {}
-    void EnableProgrammerControls() override {}
-    void DisableTerminalControls() override {}
-    void EnableTerminalControls() override {}
-    void DisableSpyControls() override {}
-    void EnableSpyControls() override {}
 
     QString path;
     QStringList lines;
@@ -51,7 +45,8 @@ void HeadlessProgrammerTest::flashesTheImage() {
     ModeFlags flags;
     LoggedView view;
     view.path = rom.fileName();
-    Programmer(view, *link, dialogs, rig.clock, flags, view).Button2Click();
+    NoControlGroups groups;
+    Programmer(view, *link, dialogs, rig.clock, flags, groups).Button2Click();
     QCOMPARE(view.lines.last(), QStringLiteral("Complete"));
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.eval().flash().data()), image.size()),
              image);
