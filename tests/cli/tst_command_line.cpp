@@ -2,6 +2,7 @@
 // display at all, so touching the window system would fail the run.
 #include <fcntl.h>
 #include <unistd.h>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,7 +28,6 @@ void CommandLineTest::commands_data() {
     QTest::addColumn<QStringList>("before");  // a command run first, on the same board
     QTest::addColumn<int>("silentAfter");     // the board stops answering after these bytes
     const QStringList onSim{"--port", "sim"};
-    const QStringList put = QStringList{"disk", "put", "image.rom", "--baud", "3000000"} + onSim;
     QTest::newRow("help") << QStringList{"--help"} << 0 << "3  the port cannot be found"
                           << "" << QStringList() << 0;
     QTest::newRow("version") << QStringList{"-v"} << 0 << "tarvik-control 0.97"
@@ -57,9 +57,15 @@ void CommandLineTest::commands_data() {
         << QStringList{"disk", "put", "image.rom", "--baud", "3000000", "--block", "1000"} + onSim
         << 0 << ""
         << "Opened OK" << QStringList() << 0;
-    QTest::newRow("disk get of what a put left, into back.rom")
-        << QStringList{"disk", "get", "IMAGE.ROM", "back.rom"} + onSim << 0 << ""
-        << "Opened OK" << put << 0;
+    // Each row's get writes back-NAME, which must hold what NAME held.
+    for (const char* name : {"image.rom", "empty.bin", "one.bin", "mib.bin"}) {
+        const QString local = QString::fromLatin1(name);
+        QTest::addRow("disk get of what a put left: %s", name)
+            << QStringList{"disk", "get", local.toUpper(), "back-" + local, "--baud", "3000000"} +
+                   onSim
+            << 0 << ""
+            << "Opened OK" << QStringList{"disk", "put", local, "--baud", "3000000"} + onSim << 0;
+    }
     QTest::newRow("disk get of a missing file")
         << QStringList{"disk", "get", "NONE.TXT", "got.txt"} + onSim << 1 << ""
         << "ERROR : Tarvik answered \"Command Failed\" to DIR NONE.TXT: nothing was saved to "
@@ -102,6 +108,9 @@ void CommandLineTest::commands() {
     // CR and NUL bytes among them.
     QVERIFY(writeFile(dir.filePath("image.rom"), patterned(4097)));
     QVERIFY(writeFile(dir.filePath("large.rom"), patterned(65537)));
+    QVERIFY(writeFile(dir.filePath("empty.bin"), QByteArray()));
+    QVERIFY(writeFile(dir.filePath("one.bin"), QByteArray(1, '\r')));
+    QVERIFY(writeFile(dir.filePath("mib.bin"), patterned(1024 * 1024)));
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
@@ -128,8 +137,8 @@ void CommandLineTest::commands() {
              qPrintable(errors));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), status);
-    if (QFile::exists(dir.filePath("back.rom"))) {
-        QCOMPARE(fileBytes(dir.filePath("back.rom")), fileBytes(dir.filePath("image.rom")));
+    for (const QString& back : QDir(dir.path()).entryList({"back-*"})) {
+        QCOMPARE(fileBytes(dir.filePath(back)), fileBytes(dir.filePath(back.mid(5))));
     }
 }
 
