@@ -1,11 +1,8 @@
 #include "ConsoleDialogs.h"
 
-#include <cstdio>
-
 #include "ConsoleText.h"
 
 void ConsoleDialogs::showError(const QString& text) {
-    anyError = true;
     PrintError(text);
 }
 
@@ -14,9 +11,9 @@ void ConsoleDialogs::showInformation(const QString& text) {
 }
 
 QString ConsoleDialogs::openFileName(const QString& /*filter*/) {
-    return answer;
+    return {};
 }
 
 QString ConsoleDialogs::saveFileName(const QString& /*filter*/) {
-    return answer;
+    return {};
 }
