@@ -4,6 +4,14 @@
 #include "LineBytes.h"
 #include "Session.h"
 
+namespace {
+
+// How long a sign-on may keep the link quiet before the monitor is taken
+// to be running already.
+constexpr std::int64_t SignOnQuietMs = 500;
+
+}  // namespace
+
 TerminalJob::TerminalJob(Session& session, const Options& options)
     : session(session),
       options(options),
@@ -32,6 +40,9 @@ int TerminalJob::run(const Job& job) {
     int status = PortUnavailable;
     starter.callOnTimeout([&] {
         status = start(job);
+        if (rateMoved && !returnToStartRate() && status == Succeeded) {
+            status = JobFailed;
+        }
         connection.close();
     });
     starter.start();
@@ -53,15 +64,38 @@ int TerminalJob::start(const Job& job) {
                                     .arg(*options.baudRate));
             return JobFailed;
         }
+        rateMoved = true;
     }
     return job(*this);
 }
 
-// The monitor signs on when the chip starts; one already running is asked
-// for its prompt with an empty line.
+// The next run, like the monitor after a reset, starts at the start rate:
+// a board left at the job's rate would not answer it.
+bool TerminalJob::returnToStartRate() {
+    const std::uint32_t startRate = TerminalConnection::MonitorStartBaudRate;
+    // A prompt first: SBD must begin a line of its own, whatever the job
+    // (a send of raw bytes, say) left in the monitor's line.
+    if (link().ChannelAOpen && !modeFlags.TerminalStop.requested() && promptForEmptyLine()) {
+        connection.ChangeTerminalBaud(startRate);
+        if (link().BaudRate == startRate && promptForEmptyLine()) {
+            return true;
+        }
+    }
+    display.TerminalLog(
+        QStringLiteral("ERROR : Tarvik's monitor did not come back to %1 baud: it may still run at "
+                       "%2 baud, which the next run must give with --baud")
+            .arg(startRate)
+            .arg(*options.baudRate));
+    return false;
+}
+
+// The monitor signs on when the chip starts, within moments of the port
+// opening on a board just powered; one already running says nothing until
+// it is asked for its prompt with an empty line.
 bool TerminalJob::awaitPrompt() {
     QByteArray answer;
-    if (transferChannel.AwaitPrompt(answer) == TransferEnd::Done || promptForEmptyLine()) {
+    if (transferChannel.AwaitPrompt(answer, SignOnQuietMs) == TransferEnd::Done ||
+        promptForEmptyLine()) {
         return true;
     }
     display.TerminalLog(

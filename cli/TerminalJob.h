@@ -56,6 +56,7 @@ class TerminalJob {
     int start(const Job& job);
     bool awaitPrompt();
     bool promptForEmptyLine();
+    bool returnToStartRate();
 
     Session& session;
     Options options;
@@ -72,4 +73,6 @@ class TerminalJob {
     DiskTransfer diskTransfer;
     SlaveFileIo slaveIo;
     QTimer starter;
+    // The job moved the monitor to the rate of --baud.
+    bool rateMoved = false;
 };

@@ -92,10 +92,11 @@ std::int64_t TransferChannel::silenceLimitMs() const {
 // bytes starts the silence limit again: a driver that reports bytes waiting
 // and then reads none must not keep the wait alive.
 template <typename TakeRead>
-TransferEnd TransferChannel::pollReads(const std::uint64_t& readLimit, TakeRead&& take) {
+TransferEnd TransferChannel::pollReads(const std::uint64_t& readLimit, std::int64_t silenceMs,
+                                       TakeRead&& take) {
     std::optional<TransferEnd> taken;
     const WaitEnd end =
-        modeLoop.await(transferStop, WaitBound::silence(silenceLimitMs()), {link.HandleA}, [&] {
+        modeLoop.await(transferStop, WaitBound::silence(silenceMs), {link.HandleA}, [&] {
             if (!link.ChannelAOpen) {
                 transferStop.request(StopCause::Closed);
                 return Step::Nothing;
@@ -122,14 +123,16 @@ TransferEnd TransferChannel::pollReads(const std::uint64_t& readLimit, TakeRead&
     return end == WaitEnd::Done ? *taken : endOf(end);
 }
 
-TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take) {
+TransferEnd TransferChannel::readAnswer(const std::function<bool(std::uint32_t)>& take,
+                                        std::optional<std::int64_t> quietMs) {
     constexpr std::uint64_t everything = std::numeric_limits<std::uint64_t>::max();
-    return pollReads(everything, [&](std::uint32_t count) -> std::optional<TransferEnd> {
-        if (take(count)) {
-            return TransferEnd::Done;
-        }
-        return std::nullopt;
-    });
+    return pollReads(everything, quietMs.value_or(silenceLimitMs()),
+                     [&](std::uint32_t count) -> std::optional<TransferEnd> {
+                         if (take(count)) {
+                             return TransferEnd::Done;
+                         }
+                         return std::nullopt;
+                     });
 }
 
 void TransferChannel::showWaiting() {
@@ -157,19 +160,21 @@ TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
     });
 }
 
-TransferEnd TransferChannel::AwaitPrompt(QByteArray& answer) {
-    return readAnswer([&](std::uint32_t count) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            display.ShowTerminalByte(link.ReadBufferA[i]);
-            answer.append(static_cast<char>(link.ReadBufferA[i]));
-        }
-        if (!answer.endsWith(static_cast<char>(CarriageReturn))) {
-            return false;
-        }
-        const QByteArrayView lines(answer.constData(), answer.size() - 1);
-        return IsMonitorPrompt(
-            lines.sliced(lines.lastIndexOf(static_cast<char>(CarriageReturn)) + 1));
-    });
+TransferEnd TransferChannel::AwaitPrompt(QByteArray& answer, std::optional<std::int64_t> quietMs) {
+    return readAnswer(
+        [&](std::uint32_t count) {
+            for (std::uint32_t i = 0; i < count; ++i) {
+                display.ShowTerminalByte(link.ReadBufferA[i]);
+                answer.append(static_cast<char>(link.ReadBufferA[i]));
+            }
+            if (!answer.endsWith(static_cast<char>(CarriageReturn))) {
+                return false;
+            }
+            const QByteArrayView lines(answer.constData(), answer.size() - 1);
+            return IsMonitorPrompt(
+                lines.sliced(lines.lastIndexOf(static_cast<char>(CarriageReturn)) + 1));
+        },
+        quietMs);
 }
 
 TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
@@ -198,17 +203,18 @@ TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& si
     }
     std::uint64_t stillExpected = count;
     // Never more than the file still needs: the answer after it stays queued.
-    return pollReads(stillExpected, [&](std::uint32_t read) -> std::optional<TransferEnd> {
-        if (!sink(link.ReadBufferA.data(), read)) {
-            return TransferEnd::FileFailed;
-        }
-        received += read;
-        stillExpected = count - received;
-        if (stillExpected == 0) {
-            return TransferEnd::Done;
-        }
-        return std::nullopt;
-    });
+    return pollReads(stillExpected, silenceLimitMs(),
+                     [&](std::uint32_t read) -> std::optional<TransferEnd> {
+                         if (!sink(link.ReadBufferA.data(), read)) {
+                             return TransferEnd::FileFailed;
+                         }
+                         received += read;
+                         stillExpected = count - received;
+                         if (stillExpected == 0) {
+                             return TransferEnd::Done;
+                         }
+                         return std::nullopt;
+                     });
 }
 
 TransferEnd TransferChannel::sendData(std::uint32_t count) {

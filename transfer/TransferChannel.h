@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "ModeLoop.h"
 #include "StopToken.h"
@@ -67,8 +68,9 @@ class TransferChannel {
     TransferEnd AwaitAnswerLine(AnswerLines& answer);
     // Reads and shows the chip's answer into answer until it ends with a
     // prompt line, whatever the lines before it: the answer of a command
-    // whose success has no one shape.
-    TransferEnd AwaitPrompt(QByteArray& answer);
+    // whose success has no one shape. quietMs, when given, is the silence
+    // the wait bears instead of the transfer's own limit.
+    TransferEnd AwaitPrompt(QByteArray& answer, std::optional<std::int64_t> quietMs = {});
     // Reads the answer to DIR through the parser until it is finished, or
     // until a read ends with a carriage return once the answer can no longer
     // be a file's entry; shows the bytes that belong to it.
@@ -108,8 +110,9 @@ class TransferChannel {
     // Reads what is waiting, at most readLimit bytes, and hands each read
     // that brought bytes to take(), until take() says the wait is over.
     template <typename TakeRead>
-    TransferEnd pollReads(const std::uint64_t& readLimit, TakeRead&& take);
-    TransferEnd readAnswer(const std::function<bool(std::uint32_t)>& take);
+    TransferEnd pollReads(const std::uint64_t& readLimit, std::int64_t silenceMs, TakeRead&& take);
+    TransferEnd readAnswer(const std::function<bool(std::uint32_t)>& take,
+                           std::optional<std::int64_t> quietMs = {});
     // The wire time of this many bytes at the link's rate.
     std::int64_t wireMs(std::uint64_t bytes) const;
     // How long a wait bears silence: the margin plus one chunk's wire time.

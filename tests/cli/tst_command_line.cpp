@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,6 +67,13 @@ void CommandLineTest::commands_data() {
             << 0 << ""
             << "Opened OK" << QStringList{"disk", "put", local, "--baud", "3000000"} + onSim << 0;
     }
+    // The monitor left at 9600 by the put: the get opens at that rate.
+    QTest::newRow("disk get through a pseudo-terminal")
+        << QStringList{"disk",   "get",  "IMAGE.ROM", "back-image.rom",
+                       "--port", "@pty", "--baud",    "3000000"}
+        << 0 << ""
+        << "Opened OK"
+        << QStringList{"disk", "put", "image.rom", "--port", "@pty", "--baud", "3000000"} << 0;
     QTest::newRow("disk get of a missing file")
         << QStringList{"disk", "get", "NONE.TXT", "got.txt"} + onSim << 1 << ""
         << "ERROR : Tarvik answered \"Command Failed\" to DIR NONE.TXT: nothing was saved to "
@@ -111,6 +119,20 @@ void CommandLineTest::commands() {
     QVERIFY(writeFile(dir.filePath("empty.bin"), QByteArray()));
     QVERIFY(writeFile(dir.filePath("one.bin"), QByteArray(1, '\r')));
     QVERIFY(writeFile(dir.filePath("mib.bin"), patterned(1024 * 1024)));
+    // "@pty": the simulated board served on a pseudo-terminal by its own
+    // process, the same for both commands, as a real board's port.
+    QProcess server;
+    const auto stopServer = qScopeGuard([&] {
+        server.terminate();
+        server.waitForFinished(5000);
+    });
+    if ((arguments + before).contains(QStringLiteral("@pty"))) {
+        server.start(QStringLiteral(TARVIK_SIM_PTY), QStringList());
+        QVERIFY(server.waitForReadyRead(5000));
+        const QString path = QString::fromLocal8Bit(server.readLine()).trimmed();
+        arguments.replaceInStrings(QStringLiteral("@pty"), path);
+        before.replaceInStrings(QStringLiteral("@pty"), path);
+    }
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
