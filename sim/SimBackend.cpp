@@ -18,19 +18,28 @@ SimBackend::SimBackend(Clock& clock, QString storeFolder)
     if (isNumber) {
         eval->silenceChipAfter(silentAfter);
     }
-    const BoardStore store(this->storeFolder);
+}
+
+SimBackend::~SimBackend() {
+    if (storeLoaded) {
+        BoardStore(storeFolder).save(eval->disk(), eval->flash());
+    }
+}
+
+// At the board's first open, not before: a run that talks to another board
+// neither reads the folder nor writes it back.
+void SimBackend::loadStore() {
+    if (storeFolder.isEmpty() || storeLoaded) {
+        return;
+    }
+    storeLoaded = true;
+    const BoardStore store(storeFolder);
     Flash flash{};
     if (store.load(eval->disk(), flash)) {
         eval->loadFlash(flash);
     } else {
         // A new folder holds the board as it starts: its samples, erased flash.
         store.save(eval->disk(), eval->flash());
-    }
-}
-
-SimBackend::~SimBackend() {
-    if (!storeFolder.isEmpty()) {
-        BoardStore(storeFolder).save(eval->disk(), eval->flash());
     }
 }
 
@@ -65,6 +74,9 @@ DriverStatus SimBackend::open(const std::string& description,
     for (const Device& device : listed()) {
         if (device.board->description(device.id) != description) {
             continue;
+        }
+        if (device.board == eval) {
+            loadStore();
         }
         if (const DriverStatus status = device.board->open(device.id); status != hx::Ok) {
             return status;

@@ -19,8 +19,9 @@ class SimBackend : public DriverBackend {
     static constexpr const char* SpyBoardName = "Tarvik Spy Board";
 
     // With a folder, the evaluation board's disk and flash are the ones
-    // kept there (see BoardStore) and are kept there again when the backend
-    // ends; without one they start afresh and live in memory.
+    // kept there (see BoardStore) from its first open on, and are kept there
+    // again when the backend ends; without one they start afresh and live in
+    // memory.
     explicit SimBackend(Clock& clock, QString storeFolder = {});
     ~SimBackend() override;
     SimBackend(const SimBackend&) = delete;
@@ -42,8 +43,10 @@ class SimBackend : public DriverBackend {
     };
     // The listed devices, in listing order.
     std::vector<Device> listed() const;
+    void loadStore();
 
     std::shared_ptr<EvalBoard> eval;
     std::shared_ptr<SpyBoard> spy;
     QString storeFolder;
+    bool storeLoaded = false;
 };
