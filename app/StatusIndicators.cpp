@@ -7,6 +7,7 @@
 #include "Form1Ui.h"
 #include "HxTypes.h"
 #include "TForm1.h"
+#include "TerminalConnection.h"
 
 namespace {
 
@@ -29,17 +30,22 @@ void TForm1::RefreshStatus() {
     Ui::Form1& f = *ui;
     const bool commandMode = f.RadioButton3->isChecked();
     ModeState = commandMode ? CommandModeState : DataModeState;
-    if (deviceLink->ChannelAOpen) {
+    // A board that has gone away is not asked for its lines, and its last
+    // states are not shown as if they still held.
+    const bool lost = terminalConnection && terminalConnection->linkLost();
+    if (deviceLink->ChannelAOpen && !lost) {
         deviceLink->FetchModemStatus();
         const bool dsr = (deviceLink->ModemStatus & hx::ModemStatusDsr) != 0;
         f.Label12->setText(dsr != commandMode ? QStringLiteral("ACK") : QStringLiteral("NoACK"));
     } else {
         f.Label12->setText(commandMode ? QStringLiteral("Not Avail") : QStringLiteral("Not AVAIL"));
     }
-    BoardState = f.RadioButton1->isChecked()   ? BoardInReset
+    BoardState = lost                          ? BoardUnknown
+                 : f.RadioButton1->isChecked() ? BoardInReset
                  : f.RadioButton2->isChecked() ? BoardRunning
                                                : BoardSuspended;
-    InterfaceState = !deviceLink->ChannelAOpen     ? InterfaceClosed
+    InterfaceState = lost                          ? InterfaceLost
+                     : !deviceLink->ChannelAOpen   ? InterfaceClosed
                      : f.RadioButton5->isChecked() ? InterfaceRtsEnabled
                                                    : InterfaceRtsDisabled;
     PaintStatusLabels();
@@ -50,7 +56,9 @@ void TForm1::PaintStatusLabels() {
     f.Label7->setText(ModeState == CommandModeState ? QStringLiteral("Command")
                                                     : QStringLiteral("Data"));
 
-    if (BoardState == BoardInReset) {
+    if (BoardState == BoardUnknown) {
+        paint(f.Label9, QStringLiteral("Unknown"), Red);
+    } else if (BoardState == BoardInReset) {
         paint(f.Label9, QStringLiteral("Reset"), Red);
     } else if (BoardState == BoardSuspended) {
         paint(f.Label9, QStringLiteral("Suspend"), Red);
@@ -58,7 +66,9 @@ void TForm1::PaintStatusLabels() {
         paint(f.Label9, QStringLiteral("Running"), Green);
     }
 
-    if (InterfaceState == InterfaceClosed) {
+    if (InterfaceState == InterfaceLost) {
+        paint(f.Label11, QStringLiteral("Lost"), Red);
+    } else if (InterfaceState == InterfaceClosed) {
         paint(f.Label11, QStringLiteral("Closed"), Red);
     } else if (InterfaceState == InterfaceRtsEnabled) {
         paint(f.Label11, QStringLiteral("Enabled"), Green);

@@ -76,9 +76,12 @@ class TForm1 : public QWidget, public ControlGroups {
     static constexpr std::uint8_t BoardInReset = 0;
     static constexpr std::uint8_t BoardRunning = 1;
     static constexpr std::uint8_t BoardSuspended = 2;
+    // The board went away under the open terminal: its state is not known.
+    static constexpr std::uint8_t BoardUnknown = 3;
     static constexpr std::uint8_t InterfaceClosed = 0;
     static constexpr std::uint8_t InterfaceRtsEnabled = 1;
     static constexpr std::uint8_t InterfaceRtsDisabled = 2;
+    static constexpr std::uint8_t InterfaceLost = 3;
     std::uint8_t ModeState = CommandModeState;
     std::uint8_t BoardState = BoardInReset;
     std::uint8_t InterfaceState = InterfaceClosed;

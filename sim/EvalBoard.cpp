@@ -207,6 +207,11 @@ void EvalBoard::driveFromLatch() {
     setLines(reset, program);
 }
 
+void EvalBoard::powerLost() {
+    latch = 0x00;
+    setLines(false, false);
+}
+
 void EvalBoard::setLines(bool reset, bool program) {
     if (reset == resetReleased && program == programHigh) {
         return;

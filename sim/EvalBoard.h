@@ -72,6 +72,10 @@ class EvalBoard : public SimBoard {
 
   protected:
     void advanceTo(std::int64_t now) override;
+    // The bridge's output latch and the chip's lines drop: the chip is held
+    // in reset, and its monitor starts afresh (at its start rate) only when
+    // the program lets it run again.
+    void powerLost() override;
     std::int64_t nextEventNs() const override;
     std::uint32_t accept(ChannelId id, const std::uint8_t* bytes, std::uint32_t count) override;
     std::uint32_t modemLines(ChannelId id) override;

@@ -77,7 +77,11 @@ class SimBoard {
                                      bool& room);
 
     // --- Test interface ---
-    void unplug() { plugged = false; }
+    // An unplugged board loses its power (see powerLost).
+    void unplug() {
+        plugged = false;
+        powerLost();
+    }
     void plugIn() { plugged = true; }
     bool pluggedIn() const { return plugged; }
     // Later opens of the channel fail with the status; hx::Ok lets them open.
@@ -117,6 +121,8 @@ class SimBoard {
 
     // Moves every byte whose wire time ends by now.
     virtual void advanceTo(std::int64_t now) = 0;
+    // The board was unplugged: it is as it is at power-up when it comes back.
+    virtual void powerLost() {}
     // When the board's next byte arrives or its next step begins.
     virtual std::int64_t nextEventNs() const = 0;
     // Takes up to count written bytes; what it returns is accepted.

@@ -1,5 +1,8 @@
 #include "TerminalConnection.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "BaudDivisor.h"
 #include "BridgeBaudRate.h"
 #include "Clock.h"
@@ -18,11 +21,17 @@ constexpr std::array<std::uint8_t, 4> SuspendCommand{'S', 'U', 'M', CarriageRetu
 // The monitor answers a baud change at the old rate; the bridge follows only
 // once the chip has switched.
 constexpr int BaudChangePauseMs = 1000;
+// How often the port listing is looked at while the board is gone: one
+// listing, done between two window events, at a pace a user does not wait on.
+constexpr int ReturnLookIntervalMs = 1000;
 
 }  // namespace
 
 TerminalConnection::TerminalConnection(Services services, TerminalView& view)
-    : services(std::move(services)), view(view), lines(this->services.link) {}
+    : services(std::move(services)), view(view), lines(this->services.link) {
+    returnWatch.setInterval(ReturnLookIntervalMs);
+    returnWatch.callOnTimeout([this] { lookForReturnedBoard(); });
+}
 
 void TerminalConnection::open() {
     DeviceLink& link = services.link;
@@ -77,11 +86,37 @@ void TerminalConnection::receiveLoop() {
         services.flags.TerminalStop, [this] { return ReceivePass(); },
         [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; });
     services.display.flush();
-    if (linkFailed) {
+    if (linkFailed && services.flags.TerminalStop.why() == StopCause::LinkFailed) {
         log(
-            QStringLiteral("ERROR : the board stopped answering: the connection has ended, "
-                           "press Close"));
+            QStringLiteral("ERROR : the board stopped answering: the connection has ended; it "
+                           "opens again by itself when the board is back, or press Close"));
+        services.refreshStatus();
+        returnWatch.start();
     }
+}
+
+// A board that comes back has been without power: its chip starts again at
+// the monitor's start rate, which the reopened link uses.
+void TerminalConnection::lookForReturnedBoard() {
+    DeviceLink& link = services.link;
+    // Closed since, by Close or the window's closing.
+    if (!linkFailed || !link.ChannelAOpen) {
+        returnWatch.stop();
+        return;
+    }
+    std::array<QString, DeviceLink::DeviceListSlots> listed;
+    link.ListDescriptions(listed);
+    if (std::find(listed.begin(), listed.end(), link.ChannelAName) == listed.end()) {
+        return;
+    }
+    returnWatch.stop();
+    log(QStringLiteral("%1 is back: the terminal opens again at %2 baud, the rate its monitor "
+                       "starts at")
+            .arg(link.SelectedDevice)
+            .arg(MonitorStartBaudRate));
+    close();
+    view.showBaudRate(MonitorStartBaudRate);
+    open();
 }
 
 std::uint32_t TerminalConnection::ReceivePass() {
@@ -115,6 +150,8 @@ void TerminalConnection::close() {
     // reported when the loop lost it.
     const auto failure =
         linkFailed ? DeviceLink::CloseFailure::Quiet : DeviceLink::CloseFailure::Reported;
+    linkFailed = false;
+    returnWatch.stop();
     if (link.ChannelAOpen) {
         link.CloseChannelA(failure);
         log(QStringLiteral("Device ") + link.SelectedDevice + QStringLiteral(" Closed"));
@@ -124,7 +161,6 @@ void TerminalConnection::close() {
     services.groups.EnableSpyControls();
     services.refreshStatus();
     link.CloseChannelB(failure);
-    linkFailed = false;
 }
 
 void TerminalConnection::SetupTerminalPort(std::uint32_t baudRate) {
@@ -196,11 +232,42 @@ void TerminalConnection::applyLineSettings(std::uint32_t baudRate) {
 }
 
 void TerminalConnection::resetChip() {
-    driveChipLines([this] { lines.HoldChipInReset(); });
+    driveChipLines([this] {
+        lines.HoldChipInReset();
+        chipHeldInReset = true;
+    });
 }
 
 void TerminalConnection::runChip() {
-    driveChipLines([this] { lines.RunChip(); });
+    bool restarted = false;
+    driveChipLines([&] {
+        lines.RunChip();
+        restarted = std::exchange(chipHeldInReset, false);
+    });
+    if (restarted) {
+        followChipRestart();
+    }
+}
+
+// A chip let out of reset starts its monitor at the start rate, whatever
+// rate Set had moved it to: the link follows it there (the box, and the
+// bridge when the connection is open), or every later byte garbles.
+void TerminalConnection::followChipRestart() {
+    DeviceLink& link = services.link;
+    const bool boxAtStartRate =
+        BaudRateFromText(view.baudRateText()) == std::optional(MonitorStartBaudRate);
+    const bool bridgeAtStartRate = !link.ChannelAOpen || link.BaudRate == MonitorStartBaudRate;
+    if (boxAtStartRate && bridgeAtStartRate) {
+        return;
+    }
+    view.showBaudRate(MonitorStartBaudRate);
+    if (link.ChannelAOpen) {
+        applyLineSettings(MonitorStartBaudRate);
+    }
+    log(QStringLiteral("Tarvik restarted from reset: its monitor runs at its start rate, and the "
+                       "link follows it at %1 baud")
+            .arg(MonitorStartBaudRate));
+    services.refreshStatus();
 }
 
 bool TerminalConnection::restartMonitor() {

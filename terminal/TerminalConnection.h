@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -58,6 +59,10 @@ class TerminalConnection {
     void enableRts();
     void disableRts();
 
+    // The board went away under the open connection (a queue query failed)
+    // and the connection has not been closed or reopened since.
+    bool linkLost() const { return linkFailed; }
+
     void SetupTerminalPort(std::uint32_t baudRate);
     void ChangeTerminalBaud(std::uint32_t baudRate);
     // One pass of the receive loop; the number of bytes it showed.
@@ -74,6 +79,8 @@ class TerminalConnection {
     void driveChannelA(DriverStatus (DeviceLink::*line)());
     void log(const QString& text);
     void tellBoardControlMissing();
+    void followChipRestart();
+    void lookForReturnedBoard();
 
     Services services;
     TerminalView& view;
@@ -81,4 +88,8 @@ class TerminalConnection {
     bool boardControlMissingTold = false;
     // A queue query failed during this connection: the board has gone away.
     bool linkFailed = false;
+    // The last pattern driven was the reset: the next run restarts the chip.
+    bool chipHeldInReset = false;
+    // While the link is lost: looks for the board in the port listing.
+    QTimer returnWatch;
 };

@@ -87,6 +87,9 @@ class ConnectionTest : public QObject {
     void disabledRtsHoldsTheChipWithoutLoss();
 
     void failedQueueStatusEndsTheLoop();
+    void linkFollowsAChipRestart_data();
+    void linkFollowsAChipRestart();
+    void boardThatComesBackIsReopened();
 
   private:
     Ui::Form1& form() { return fixture->form(); }
@@ -672,6 +675,93 @@ void ConnectionTest::failedQueueStatusEndsTheLoop() {
     QVERIFY(form().Button6->isEnabled());
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
     // Closing the channels of a board that has gone says nothing more.
+    QCOMPARE(fixture->dialogs.errors.size(), 1);
+}
+
+// --- The link after a restart of the chip ---
+
+const QString FollowsRestart = QStringLiteral(
+    "Tarvik restarted from reset: its monitor runs at its start rate, and the link follows it "
+    "at 9600 baud");
+
+void ConnectionTest::linkFollowsAChipRestart_data() {
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QStringList>("clicks");  // radio buttons, after Set 115200 when open
+    QTest::addColumn<QString>("rateAfter");   // the box; the bridge too when open
+    QTest::newRow("reset then run, open")
+        << true << QStringList{"RadioButton1", "RadioButton2"} << "9600";
+    QTest::newRow("suspend then resume, open")
+        << true << QStringList{"RadioButton7", "Button4"} << "115200";
+    // At start the reset button is selected already: a click on it changes
+    // nothing.
+    QTest::newRow("reset then run, closed")
+        << false << QStringList{"RadioButton2", "RadioButton1", "RadioButton2"} << "9600";
+}
+
+void ConnectionTest::linkFollowsAChipRestart() {
+    QFETCH(bool, open);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, rateAfter);
+    const auto clickAll = [&] {
+        for (const QString& name : clicks) {
+            QTest::mouseClick(form().PageControl2->findChild<QAbstractButton*>(name),
+                              Qt::LeftButton);
+        }
+    };
+    chooseRate(QStringLiteral("115200"));
+    if (open) {
+        chooseRate(QStringLiteral("9600"));
+        LoopSession session(form());
+        session.waitFor(signedOn())
+            .step(
+                [&] {
+                    chooseRate(QStringLiteral("115200"));
+                    QTest::mouseClick(form().Button3, Qt::LeftButton);
+                },
+                [&] { return board().chipBaudRate() == 115200; })
+            .step(clickAll, [&] { return board().chipState() == SimChip::State::Monitor; })
+            .step([&] { typeLine(QStringLiteral("FWV")); },
+                  [&] { return ascii().count(Version) >= 3 - int(rateAfter != "9600"); });
+        session.run();
+        QVERIFY2(session.completed(), qPrintable(ascii()));
+        QCOMPARE(board().settings(ChannelId::A).baudRate, rateAfter.toUInt());
+    } else {
+        clickAll();
+    }
+    QCOMPARE(form().ComboBox2->currentText(), rateAfter);
+    QCOMPARE(asciiShows(FollowsRestart), rateAfter == QStringLiteral("9600"));
+}
+
+// Unplugged under the open terminal, the board's indicators say the link is
+// gone; plugged in again, it is opened by itself at the monitor's start rate.
+void ConnectionTest::boardThatComesBackIsReopened() {
+    LoopSession lost(form());
+    lost.waitFor(signedOn())
+        .step(
+            [&] {
+                chooseRate(QStringLiteral("115200"));
+                QTest::mouseClick(form().Button3, Qt::LeftButton);
+            },
+            [&] { return board().chipBaudRate() == 115200; })
+        .step([&] { board().unplug(); }, [&] { return form().Label11->text() == "Lost"; });
+    lost.run();
+    QCOMPARE(form().Label9->text() + form().Label11->text() + form().Label12->text(),
+             QStringLiteral("UnknownLostNot Avail"));
+    // The button that starts the second session plugs the board in and
+    // waits, while the return watch reopens the terminal, until it is closed.
+    QPushButton plugIn;
+    connect(&plugIn, &QPushButton::clicked, [&] {
+        board().plugIn();
+        (void)QTest::qWaitFor([&] { return form().Button6->isEnabled(); }, 20'000);
+    });
+    plugIn.show();
+    LoopSession back(plugIn, *form().Button7);
+    back.waitFor(shows(BoardName + QStringLiteral(" is back")))
+        .step([&] { typeLine(QStringLiteral("FWV")); },
+              [&] { return ascii().count(Version) >= 3; });
+    back.run();
+    QVERIFY2(back.completed(), qPrintable(ascii()));
+    QCOMPARE(form().ComboBox2->currentText(), QStringLiteral("9600"));
     QCOMPARE(fixture->dialogs.errors.size(), 1);
 }
 
