@@ -429,7 +429,8 @@ void FaultMatrixTest::everyFaultEndsCleanly_data() {
     const char* const syncFailed = "ERROR : failed to Sync to Tarvik";
     const char* const noAnswerForBlock = "ERROR : no answer from Tarvik for block at 0x";
     const char* const loopEnded =
-        "ERROR : the board stopped answering: the connection has ended, press Close";
+        "ERROR : the board stopped answering: the connection has ended; it opens again by "
+        "itself when the board is back, or press Close";
     const char* const sendStopped =
         "ERROR : Tarvik stopped taking data: ROUND.BIN on Tarvik's disk is incomplete";
     // A silent chip or a garbled wire give a terminal nothing to go by: it
