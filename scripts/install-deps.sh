@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev xvfb xauth desktop-file-utils
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev help2man)
 
 missing=()
 for p in "${packages[@]}"; do
