@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program and its tests need, only those
 # that are missing. Needs root (or sudo) the first time.
+#   install-deps.sh            what building and testing need
+#   install-deps.sh packaging  also what building and checking the Debian package need
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev xvfb xauth desktop-file-utils
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev help2man)
+# dpkg-shlibdeps (in dpkg-dev) finds the package's library dependencies;
+# lintian checks the package.
+packaging=(dpkg-dev lintian)
+
+case "${1:-}" in
+    "") ;;
+    packaging) packages+=("${packaging[@]}") ;;
+    *) echo "usage: $0 [packaging]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,11 +7,17 @@
 
 const char* const PtyUsage =
     "Usage: tarvik-sim-pty [--stream BYTES [--baud RATE]]\n"
+    "  or:  tarvik-sim-pty --help | --version\n"
+    "\n"
     "Serves the simulated evaluation board's channel A on a pseudo-terminal and\n"
     "prints the terminal's path. Runs until SIGTERM or SIGINT.\n"
+    "\n"
+    "Options:\n"
     "  --stream BYTES  once the line is set to RATE, the chip sends BYTES bytes\n"
     "                  as fast as the wire allows, then the monitor answers again\n"
-    "  --baud RATE     the rate of the stream (default 3000000)\n";
+    "  --baud RATE     the rate of the stream (default 3000000)\n"
+    "  -h, --help      print this help\n"
+    "  -v, --version   print the program's version\n";
 
 namespace {
 
@@ -33,6 +39,10 @@ std::optional<PtyOptions> ParsePtyOptions(int argc, const char* const* argv, std
         const std::string_view name = argv[i];
         if (name == "--help" || name == "-h") {
             options.helpAsked = true;
+            return options;
+        }
+        if (name == "--version" || name == "-v") {
+            options.versionAsked = true;
             return options;
         }
         if (name != "--stream" && name != "--baud") {

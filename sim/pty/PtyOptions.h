@@ -13,6 +13,7 @@ struct PtyOptions {
     std::optional<std::uint64_t> streamBytes;
     std::uint32_t streamBaud = defaultStreamBaud;
     bool helpAsked = false;
+    bool versionAsked = false;
 };
 
 // The options, or nothing with the reason in error.

@@ -63,6 +63,10 @@ int main(int argc, char** argv) {
         std::fputs(PtyUsage, stdout);
         return 0;
     }
+    if (options->versionAsked) {
+        std::printf("tarvik-sim-pty %s\n", TARVIK_VERSION);
+        return 0;
+    }
     try {
         return serve(*options);
     } catch (const std::exception& failure) {

@@ -1,7 +1,9 @@
 # Installs a build tree into a fresh folder and checks what the desktop needs
 # from it: the program, its menu entry (valid, naming the installed program and
-# icon) and its icon.
-#   cmake -DBUILD_DIR=<tree> -DPREFIX=<folder> -DVALIDATOR=<desktop-file-validate> -P check_install.cmake
+# icon) and its icon; and what the package needs: both programs, their manual
+# pages (when the build made them), the copyright and the changelog.
+#   cmake -DBUILD_DIR=<tree> -DPREFIX=<folder> -DVALIDATOR=<desktop-file-validate>
+#         -DMAN_PAGES=<0|1> -P check_install.cmake
 if(NOT VALIDATOR)
     message(FATAL_ERROR "desktop-file-validate is missing (Debian package desktop-file-utils)")
 endif()
@@ -27,10 +29,18 @@ set(icons share/icons/hicolor/scalable/apps)
 expect_file(${program})
 expect_file(${entry})
 
-execute_process(COMMAND test -x "${PREFIX}/${program}" RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${program} is not executable")
-endif()
+expect_file(share/doc/tarvik-control/copyright)
+expect_file(share/doc/tarvik-control/changelog.gz)
+foreach(installed ${program} bin/tarvik-sim-pty)
+    execute_process(COMMAND test -x "${PREFIX}/${installed}" RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${installed} is not an installed program")
+    endif()
+    get_filename_component(name "${installed}" NAME)
+    if(MAN_PAGES)
+        expect_file(share/man/man1/${name}.1.gz)
+    endif()
+endforeach()
 
 execute_process(COMMAND "${VALIDATOR}" "${PREFIX}/${entry}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
