@@ -29,6 +29,12 @@ std::optional<QString> shortNameOf(const QString& board) {
 
 }  // namespace
 
+bool NamesSimulatedBoard(const QString& port) {
+    return std::any_of(SimulatedBoards.begin(), SimulatedBoards.end(), [&](const ShortName& name) {
+        return port == QLatin1String(name.port) || port == QLatin1String(name.board);
+    });
+}
+
 std::vector<ListedBoard> ListBoards(DeviceLink& link) {
     std::array<QString, DeviceLink::DeviceListSlots> descriptions;
     link.ListDescriptions(descriptions);

@@ -17,6 +17,9 @@ struct ListedBoard {
 // Every board the driver lists now. The simulated ones go by short names.
 std::vector<ListedBoard> ListBoards(DeviceLink& link);
 
+// --port names one of the simulated boards, by its short or listed name.
+bool NamesSimulatedBoard(const QString& port);
+
 // The board --port names, by its port name, its listed name or (for a
 // device path given as an extra serial port) its path; with no --port, the
 // one real board attached. An explanation when there is none.

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "BoardPorts.h"
 #include "BoardStore.h"
 #include "ConsoleDialogs.h"
 #include "DeviceLink.h"
@@ -18,6 +19,12 @@ struct Session {
     explicit Session(const QString& port) {
         drivers.registry().install(
             std::make_shared<SimBackend>(clock, BoardStore::standardFolder()));
+        // Each opening of a channel lists the ports again, a scan of the
+        // system's ttys that takes tens of milliseconds: a job on a simulated
+        // board does without it.
+        if (NamesSimulatedBoard(port)) {
+            return;
+        }
         // A device path the system does not list is reached as an extra port.
         const QStringList extra =
             port.startsWith(QLatin1Char('/')) ? QStringList{port} : QStringList{};
