@@ -51,6 +51,7 @@ class TForm1 : public QWidget, public ControlGroups {
     Dialogs& dialogs() { return windowDialogs; }
     // The generated widgets; include Form1Ui.h to use them.
     Ui::Form1& form() { return *ui; }
+    const Ui::Form1& form() const { return *ui; }
     SpyCapture& spy() { return *spyCapture; }
 
     void DisableProgrammerControls() override;
