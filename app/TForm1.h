@@ -27,6 +27,8 @@ class SlaveFileIo;
 class PaneWriter;
 class SpyCapture;
 class SpyPageView;
+class ControlTips;
+struct WindowActivity;
 
 namespace Ui {
 class Form1;
@@ -148,6 +150,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void fitIndicatorRow();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
+    WindowActivity activity() const;
 
     Clock& windowClock;
     Dialogs& windowDialogs;
@@ -184,4 +187,6 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<PaneWriter> spyHexPane;
     std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
+    // Last: it watches the controls, and goes before they do.
+    std::unique_ptr<ControlTips> controlTips;
 };
