@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "FileFilter.h"
@@ -18,9 +19,23 @@ void QtDialogs::showInformation(const QString& text) {
 }
 
 QString QtDialogs::openFileName(const QString& filter) {
-    return QFileDialog::getOpenFileName(window, QString(), QString(), ToDialogFilter(filter));
+    const QString purpose = QStringLiteral("open ") + filter;
+    return rememberFolder(purpose,
+                          QFileDialog::getOpenFileName(window, QString(), folders.value(purpose),
+                                                       ToDialogFilter(filter)));
 }
 
 QString QtDialogs::saveFileName(const QString& filter) {
-    return QFileDialog::getSaveFileName(window, QString(), QString(), ToDialogFilter(filter));
+    const QString purpose = QStringLiteral("save ") + filter;
+    return rememberFolder(purpose,
+                          QFileDialog::getSaveFileName(window, QString(), folders.value(purpose),
+                                                       ToDialogFilter(filter)));
+}
+
+// A cancelled dialog leaves the folder as it was.
+QString QtDialogs::rememberFolder(const QString& purpose, const QString& chosen) {
+    if (!chosen.isEmpty()) {
+        folders.insert(purpose, QFileInfo(chosen).absolutePath());
+    }
+    return chosen;
 }

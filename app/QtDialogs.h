@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QMap>
 #include <QPointer>
 #include <QWidget>
+#include <utility>
 
 #include "Dialogs.h"
 
@@ -10,6 +12,11 @@
 // the window itself needs the dialogs to be built.
 class QtDialogs : public Dialogs {
   public:
+    // The folder in which each purpose of file dialog last had a file chosen,
+    // by purpose ("open " or "save " followed by the dialog's filter); its
+    // next dialog starts there.
+    using Folders = QMap<QString, QString>;
+
     void attachWindow(QWidget* window) { this->window = window; }
 
     void showError(const QString& text) override;
@@ -17,8 +24,13 @@ class QtDialogs : public Dialogs {
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& filter) override;
 
+    const Folders& lastFolders() const { return folders; }
+    void setLastFolders(Folders folders) { this->folders = std::move(folders); }
+
   private:
     QString title() const;
+    QString rememberFolder(const QString& purpose, const QString& chosen);
 
     QPointer<QWidget> window;
+    Folders folders;
 };

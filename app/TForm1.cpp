@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "AppendingPane.h"
+#include "ControlTips.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "DiskTransfer.h"
@@ -49,6 +50,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
     connectTransferHandlers();
     connectSpyHandlers();
     FormCreate();
+    controlTips = std::make_unique<ControlTips>(*this, [this] { return activity(); });
 }
 
 TForm1::~TForm1() = default;
@@ -242,6 +244,17 @@ void TForm1::DisableSpyControls() {
 void TForm1::EnableSpyControls() {
     switchGroup(spyControls, true);
     ui->Button11->setEnabled(false);
+}
+
+WindowActivity TForm1::activity() const {
+    return {.boardChosen = !ui->ComboBox1->currentText().isEmpty(),
+            .programming = modeFlags.ProgrammingBusy,
+            // The disk-transfer groups are on while the connection is open,
+            // also once its loop has lost the board and waits for Close;
+            // TerminalOpen follows the loop only.
+            .terminalOpen = ui->GroupBox1->isEnabled(),
+            .transferRunning = terminalPageView->transferRunning(),
+            .spyRunning = modeFlags.SpyOpen};
 }
 
 void TForm1::TerminalLog(const QString& text) {

@@ -27,6 +27,8 @@ class SlaveFileIo;
 class PaneWriter;
 class SpyCapture;
 class SpyPageView;
+class ControlTips;
+struct WindowActivity;
 
 namespace Ui {
 class Form1;
@@ -51,6 +53,7 @@ class TForm1 : public QWidget, public ControlGroups {
     Dialogs& dialogs() { return windowDialogs; }
     // The generated widgets; include Form1Ui.h to use them.
     Ui::Form1& form() { return *ui; }
+    const Ui::Form1& form() const { return *ui; }
     SpyCapture& spy() { return *spyCapture; }
 
     void DisableProgrammerControls() override;
@@ -150,6 +153,7 @@ class TForm1 : public QWidget, public ControlGroups {
     void fitIndicatorRow();
     void pageShown(int index);
     void informIf(bool condition, const QString& text);
+    WindowActivity activity() const;
 
     Clock& windowClock;
     Dialogs& windowDialogs;
@@ -186,4 +190,6 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<PaneWriter> spyHexPane;
     std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
+    // Last: it watches the controls, and goes before they do.
+    std::unique_ptr<ControlTips> controlTips;
 };

@@ -42,6 +42,7 @@ class TerminalPageView : public TerminalView, public TransferView {
     QString readBlockText() const override;
     void lockForTransfer(StopButton button, const QString& caption) override;
     void unlockAfterTransfer() override;
+    bool transferRunning() const { return stopButton != nullptr; }
     // The page has no bar of its own for a disk copy: its button's
     // "Cancel" shows that one runs.
     void showCopyProgress(std::uint64_t, std::uint64_t) override {}

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 #include <memory>
 
 #include "BoardStore.h"
@@ -11,6 +12,7 @@
 #include "SimBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
+#include "WindowSettings.h"
 
 namespace {
 
@@ -35,6 +37,9 @@ int main(int argc, char* argv[]) {
         return RunCommandLine(argc, argv);
     }
     QApplication application(argc, argv);
+    // Where the window's settings live (~/.config/tarvik-control/tarvik-control.conf).
+    QCoreApplication::setOrganizationName(QStringLiteral("tarvik-control"));
+    QCoreApplication::setApplicationName(QStringLiteral("tarvik-control"));
     const QStringList extraPaths = extraSerialPorts(application);
     SystemClock clock;
     DriverContext drivers;
@@ -43,6 +48,10 @@ int main(int argc, char* argv[]) {
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
     dialogs.attachWindow(&window);
+    QSettings settings;
+    WindowSettings::restore(window, dialogs, settings);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    WindowSettings::save(window, dialogs, settings);
+    return status;
 }
