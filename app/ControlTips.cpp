@@ -49,10 +49,11 @@ const Tip Tips[] = {
     {"Label6", Owner::Window, "Command or data mode."},
     {"Label7", Owner::Window, "Command or data mode, as chosen on the Mode page."},
     {"Label8", Owner::Window, "The chip's state."},
-    {"Label9", Owner::Window, "The chip: held in reset, running, or its monitor suspended."},
+    {"Label9", Owner::Window, "The chip: held in reset, running, or its monitor suspended; "
+        "unknown once the board has gone away."},
     {"Label10", Owner::Window, "The data link."},
-    {"Label11", Owner::Window, "The data link: closed, or open with the RTS line raised "
-        "(enabled) or lowered (disabled)."},
+    {"Label11", Owner::Window, "The data link: closed, open with the RTS line raised "
+        "(enabled) or lowered (disabled), or lost with the board until it comes back."},
     {"Label12", Owner::Window, "ACK when the board's DSR line answers the chosen mode (clear in "
         "command mode, set in data mode), NoACK when it does not; not available while the link "
         "is closed."},
