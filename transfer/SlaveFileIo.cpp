@@ -195,6 +195,7 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
                 return 0;
             }
             const std::uint32_t read = waiting > 0 ? link.ReadToBufferA(waiting) : 0;
+            services.display.tapReceived(link.ReadBufferA.data(), read);
             if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
                 failure =
                     QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) +
