@@ -129,6 +129,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
         }
         // An empty file is sent whole at once.
         services.view.showSlaveProgress(size == 0 ? 100 : static_cast<int>(sent * 100 / size));
+        services.view.showSlaveSendProgress(sent, size);
         channel.keepWindowAlive();
         if (read == 0) {
             break;
@@ -203,6 +204,9 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
                 channel.stop().request(StopCause::LinkFailed);
             }
             received += read;
+            if (read > 0) {
+                services.view.showSlaveReceiveProgress(received);
+            }
             return read;
         },
         [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; },
