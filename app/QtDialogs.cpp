@@ -21,6 +21,18 @@ QString QtDialogs::openFileName(const QString& filter) {
     return QFileDialog::getOpenFileName(window, QString(), QString(), ToDialogFilter(filter));
 }
 
+// A name typed without an extension takes the chosen filter's, before the
+// dialog asks whether to replace a file of the name.
 QString QtDialogs::saveFileName(const QString& filter) {
-    return QFileDialog::getSaveFileName(window, QString(), QString(), ToDialogFilter(filter));
+    QFileDialog dialog(window, QString(), QString(), ToDialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const auto followFilter = [&dialog](const QString& entry) {
+        dialog.setDefaultSuffix(DialogFilterSuffix(entry));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    followFilter(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
 }

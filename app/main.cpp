@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 
 #include "DriverContext.h"
+#include "MainWindow.h"
 #include "QtDialogs.h"
 #include "SerialBackend.h"
 #include "SimBackend.h"
@@ -42,7 +43,8 @@ int main(int argc, char* argv[]) {
     drivers.registry().install(std::make_shared<SerialBackend>(extraPaths));
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
-    dialogs.attachWindow(&window);
-    window.show();
+    MainWindow mainWindow(window, dialogs, clock);
+    dialogs.attachWindow(&mainWindow);
+    mainWindow.show();
     return QApplication::exec();
 }
