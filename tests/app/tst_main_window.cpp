@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "DriverRegistry.h"
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
@@ -81,6 +82,8 @@ class MainWindowTest : public QObject {
     void statusBarFollowsACopy();
     void menuActionsFollowTheirButtons_data();
     void menuActionsFollowTheirButtons();
+    void closingEndsARunningMode_data();
+    void closingEndsARunningMode();
 
   private:
     Ui::Form1& form() { return fixture->form(); }
@@ -304,6 +307,30 @@ void MainWindowTest::menuActionsFollowTheirButtons() {
         session.run();
     }
     QCOMPARE(seen, enabled);
+}
+
+void MainWindowTest::closingEndsARunningMode_data() {
+    QTest::addColumn<bool>("spy");
+    QTest::newRow("terminal") << false;
+    QTest::newRow("spy") << true;
+}
+
+// Closed from its title bar (or Quit), the main window closes the form, whose
+// closing stops the running mode and closes both channels.
+void MainWindowTest::closingEndsARunningMode() {
+    QFETCH(bool, spy);
+    QVERIFY(spy ? fixture->pickSpyBoard() : fixture->pickEvalBoard());
+    ModeFlags& flags = fixture->window().flags();
+    LoopSession session = spy ? LoopSession::spy(form()) : LoopSession(form());
+    session.waitFor([&] { return flags.TerminalOpen || flags.SpyOpen; }).step([&] {
+        fixture->mainWindow().close();
+    });
+    session.run();
+    QCOMPARE((spy ? flags.SpyStop : flags.TerminalStop).why(), StopCause::WindowClosing);
+    QVERIFY(!flags.TerminalOpen && !flags.SpyOpen);
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+    QCOMPARE(fixture->mainWindow().windowTitle(),
+             QStringLiteral("Tarvik Evaluation Board Program Version 0.97"));
 }
 
 QTEST_MAIN(MainWindowTest)
