@@ -48,3 +48,17 @@ QString ToDialogFilter(const QString& filter) {
     }
     return entries.join(QStringLiteral(";;"));
 }
+
+QString DialogFilterSuffix(const QString& entry) {
+    const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = entry.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open) {
+        return {};
+    }
+    const QString pattern = entry.mid(open + 1, close - open - 1).trimmed();
+    const QString suffix = pattern.mid(2);
+    const bool single = pattern.startsWith(QLatin1String("*.")) && !suffix.isEmpty() &&
+                        !suffix.contains(QLatin1Char(' ')) && !suffix.contains(QLatin1Char('*')) &&
+                        !suffix.contains(QLatin1Char('?'));
+    return single ? suffix : QString();
+}

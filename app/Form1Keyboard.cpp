@@ -94,6 +94,10 @@ void TForm1::connectKeyboardHandlers() {
     ui->Memo2->installEventFilter(memo2KeyFilter.get());
 }
 
+void TForm1::setTerminalTap(TerminalTap* tap) {
+    terminalDisplay->setTap(tap);
+}
+
 // While a transfer writes on channel A, it carries the transfer's commands
 // and data only: a typed key would land in the middle of them. A slave
 // receive writes nothing there, and the user may ask the chip for the very

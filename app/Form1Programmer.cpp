@@ -4,11 +4,12 @@
 #include "Form1Ui.h"
 #include "Programmer.h"
 #include "ProgrammerPageView.h"
+#include "StatusRelay.h"
 #include "TForm1.h"
 
 void TForm1::connectProgrammerHandlers() {
     Ui::Form1& f = *ui;
-    programmerView = std::make_unique<ProgrammerPageView>(*this, f);
+    programmerView = std::make_unique<ProgrammerPageView>(*this, f, *statusRelay);
     programmer = std::make_unique<Programmer>(*programmerView, *deviceLink, windowDialogs,
                                               windowClock, modeFlags, *this);
     connect(f.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

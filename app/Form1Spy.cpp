@@ -4,9 +4,11 @@
 #include <QRadioButton>
 
 #include "Form1Ui.h"
+#include "PaneTee.h"
 #include "PaneWriter.h"
 #include "SpyCapture.h"
 #include "SpyPageView.h"
+#include "StatusRelay.h"
 #include "TForm1.h"
 
 void TForm1::connectSpyHandlers() {
@@ -17,10 +19,12 @@ void TForm1::connectSpyHandlers() {
     f.RichEdit2->setUndoRedoEnabled(false);
     spyAsciiPane = std::make_unique<PaneWriter>(*f.RichEdit1, windowClock);
     spyHexPane = std::make_unique<PaneWriter>(*f.RichEdit2, windowClock);
-    spyView = std::make_unique<SpyPageView>(f);
+    spyAsciiTee = std::make_unique<PaneTee>(*spyAsciiPane);
+    spyHexTee = std::make_unique<PaneTee>(*spyHexPane);
+    spyView = std::make_unique<SpyPageView>(f, *statusRelay);
     spyCapture = std::make_unique<SpyCapture>(
-        SpyCapture::Services{*deviceLink, modeFlags, *this, windowClock}, *spyView, *spyAsciiPane,
-        *spyHexPane);
+        SpyCapture::Services{*deviceLink, modeFlags, *this, windowClock}, *spyView, *spyAsciiTee,
+        *spyHexTee);
 
     connect(f.Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(f.Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
@@ -34,6 +38,11 @@ void TForm1::connectSpyHandlers() {
     connect(f.RadioButton10, &QRadioButton::toggled, this, &TForm1::RadioButton10Click);
     connect(f.RadioButton11, &QRadioButton::toggled, this, &TForm1::RadioButton11Click);
     spyCapture->RefreshSpyOptions();
+}
+
+void TForm1::copySpyPanes(PaneLines* ascii, PaneLines* hex) {
+    spyAsciiTee->attach(ascii);
+    spyHexTee->attach(hex);
 }
 
 void TForm1::RefreshSpyOptions() {
@@ -50,6 +59,7 @@ void TForm1::Button11Click() {
 
 void TForm1::Button12Click() {
     spyCapture->ApplySpyPortSettings();
+    statusRelay->linkChanged();
 }
 
 void TForm1::Button15Click() {

@@ -4,13 +4,14 @@
 #include <QRadioButton>
 
 #include "Form1Ui.h"
+#include "StatusRelay.h"
 #include "TForm1.h"
 #include "TerminalConnection.h"
 #include "TerminalPageView.h"
 
 void TForm1::connectTerminalHandlers() {
     Ui::Form1& f = *ui;
-    terminalPageView = std::make_unique<TerminalPageView>(f, terminalControls);
+    terminalPageView = std::make_unique<TerminalPageView>(f, terminalControls, *statusRelay);
     TerminalConnection::Services services{
         *deviceLink, modeFlags, *this, *terminalDisplay, windowClock, *terminalLoop, [this] {
             RefreshStatus();

@@ -3,6 +3,7 @@
 #include "ProgrammerView.h"
 
 class QWidget;
+class StatusRelay;
 namespace Ui {
 class Form1;
 }
@@ -12,14 +13,15 @@ class Form1;
 // caption, and the page's two buttons.
 class ProgrammerPageView : public ProgrammerView {
   public:
-    ProgrammerPageView(QWidget& window, Ui::Form1& form);
+    // A run's progress is reported to status as well.
+    ProgrammerPageView(QWidget& window, Ui::Form1& form, StatusRelay& status);
 
     QString chosenBoard() const override;
     QString sourcePath() const override;
     void setSourcePath(const QString& path) override;
     void clearLog() override;
     void addLogLine(const QString& line) override;
-    void startProgress(int maximum, const QString& caption) override;
+    void startProgress(int maximum, int runEnd, const QString& caption) override;
     void setProgress(int value) override;
     void hideProgress() override;
     void setControlEnabled(Control control, bool enabled) override;
@@ -29,4 +31,6 @@ class ProgrammerPageView : public ProgrammerView {
   private:
     QWidget& window;
     Ui::Form1& form;
+    StatusRelay& status;
+    int progressWhole = 0;
 };

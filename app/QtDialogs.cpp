@@ -25,11 +25,21 @@ QString QtDialogs::openFileName(const QString& filter) {
                                                        ToDialogFilter(filter)));
 }
 
+// A name typed without an extension takes the chosen filter's, before the
+// dialog asks whether to replace a file of the name.
 QString QtDialogs::saveFileName(const QString& filter) {
     const QString purpose = QStringLiteral("save ") + filter;
-    return rememberFolder(purpose,
-                          QFileDialog::getSaveFileName(window, QString(), folders.value(purpose),
-                                                       ToDialogFilter(filter)));
+    QFileDialog dialog(window, QString(), folders.value(purpose), ToDialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const auto followFilter = [&dialog](const QString& entry) {
+        dialog.setDefaultSuffix(DialogFilterSuffix(entry));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    followFilter(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return rememberFolder(purpose, dialog.selectedFiles().value(0));
 }
 
 // A cancelled dialog leaves the folder as it was.

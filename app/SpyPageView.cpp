@@ -1,6 +1,7 @@
 #include "SpyPageView.h"
 
 #include "Form1Ui.h"
+#include "StatusRelay.h"
 
 QString SpyPageView::boardName() const {
     return f.ComboBox1->currentText();
@@ -29,6 +30,7 @@ bool SpyPageView::extendedCommandSet() const {
 void SpyPageView::showCaptureRunning(bool running) {
     f.Button10->setEnabled(!running);
     f.Button11->setEnabled(running);
+    status.linkChanged();
 }
 
 void SpyPageView::lockBoardChoice(bool locked) {
@@ -47,4 +49,5 @@ void SpyPageView::showNumberInput(bool hex) {
 // The box is editable: a rate its list does not offer is shown all the same.
 void SpyPageView::showBaudRateText(const QString& text) {
     f.ComboBox3->setCurrentText(text);
+    status.linkChanged();
 }

@@ -2,6 +2,7 @@
 
 #include "SpyView.h"
 
+class StatusRelay;
 namespace Ui {
 class Form1;
 }
@@ -14,7 +15,9 @@ class Form1;
 // window's handler of it, as one the user checks does.
 class SpyPageView final : public SpyView {
   public:
-    explicit SpyPageView(Ui::Form1& form) : f(form) {}
+    // A capture's start and end, and the rate it follows, are reported to
+    // status as well.
+    SpyPageView(Ui::Form1& form, StatusRelay& status) : f(form), status(status) {}
 
     QString boardName() const override;
     QString baudRateText() const override;
@@ -32,4 +35,5 @@ class SpyPageView final : public SpyView {
 
   private:
     Ui::Form1& f;
+    StatusRelay& status;
 };

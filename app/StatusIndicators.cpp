@@ -6,6 +6,7 @@
 #include "DeviceLink.h"
 #include "Form1Ui.h"
 #include "HxTypes.h"
+#include "StatusRelay.h"
 #include "TForm1.h"
 #include "TerminalConnection.h"
 
@@ -49,6 +50,29 @@ void TForm1::RefreshStatus() {
                      : f.RadioButton5->isChecked() ? InterfaceRtsEnabled
                                                    : InterfaceRtsDisabled;
     PaintStatusLabels();
+    statusRelay->linkChanged();
+}
+
+LinkStatus TForm1::linkStatus() const {
+    const Ui::Form1& f = *ui;
+    LinkStatus status;
+    status.board = f.ComboBox1->currentText();
+    status.open = deviceLink->ChannelAOpen;
+    status.baudRate =
+        status.open ? QString::number(deviceLink->BaudRate) : f.ComboBox2->currentText();
+    status.mode = modeFlags.ProgrammingBusy ? QStringLiteral("Programmer Mode")
+                  : modeFlags.TerminalOpen  ? QStringLiteral("Terminal Mode")
+                  : modeFlags.SpyOpen       ? QStringLiteral("Spy Mode")
+                                            : QString();
+    // The indicators are the terminal's: another mode's run leaves them stale.
+    if (modeFlags.ProgrammingBusy || modeFlags.SpyOpen) {
+        return status;
+    }
+    status.commandOrData = f.Label7->text();
+    status.chip = f.Label9->text();
+    status.interfaceState = f.Label11->text();
+    status.acknowledge = f.Label12->text();
+    return status;
 }
 
 void TForm1::PaintStatusLabels() {

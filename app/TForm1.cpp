@@ -15,12 +15,14 @@
 #include "DiskTransfer.h"
 #include "Form1Ui.h"
 #include "ModeLoop.h"
+#include "PaneTee.h"
 #include "PaneWriter.h"
 #include "Programmer.h"
 #include "ProgrammerPageView.h"
 #include "SlaveFileIo.h"
 #include "SpyCapture.h"
 #include "SpyPageView.h"
+#include "StatusRelay.h"
 #include "TerminalConnection.h"
 #include "TerminalDisplay.h"
 #include "TerminalKeyboard.h"
@@ -32,6 +34,7 @@ TForm1::TForm1(Clock& clock, Dialogs& dialogs, QWidget* parent)
       windowClock(clock),
       windowDialogs(dialogs),
       ui(std::make_unique<Ui::Form1>()),
+      statusRelay(std::make_unique<StatusRelay>([this] { return linkStatus(); })),
       deviceLink(std::make_unique<DeviceLink>(dialogs)) {
     substituteWindowFont();
     ui->setupUi(this);
@@ -206,6 +209,13 @@ void TForm1::connectWindowHandlers() {
     connect(ui->ComboBox1, &PortComboBox::aboutToShowPopup, this, &TForm1::ComboBox1DropDown);
     connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
+    // The rate the terminal would open at.
+    connect(ui->ComboBox2, &QComboBox::currentTextChanged, statusRelay.get(),
+            [this] { statusRelay->linkChanged(); });
+}
+
+void TForm1::setStatusReporter(StatusReporter* reporter) {
+    statusRelay->setReporter(reporter);
 }
 
 namespace {
@@ -316,6 +326,7 @@ void TForm1::ComboBox1DropDown() {
 
 void TForm1::ComboBox1Change() {
     applyPortGroupRule();
+    statusRelay->linkChanged();
 }
 
 void TForm1::pageShown(int index) {

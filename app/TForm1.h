@@ -7,6 +7,7 @@
 
 #include "ControlGroups.h"
 #include "ModeFlags.h"
+#include "StatusReporter.h"
 
 class Clock;
 class Dialogs;
@@ -29,6 +30,10 @@ class SpyCapture;
 class SpyPageView;
 class ControlTips;
 struct WindowActivity;
+class PaneLines;
+class PaneTee;
+class StatusRelay;
+class TerminalTap;
 
 namespace Ui {
 class Form1;
@@ -72,6 +77,14 @@ class TForm1 : public QWidget, public ControlGroups {
     // and off when it is empty, unless a mode is running: the running mode
     // owns the groups then.
     void applyPortGroupRule();
+
+    // What the main window around the form adds: its status bar, and its
+    // logs, which follow the terminal's traffic and take copies of the spy
+    // panes' lines. Each is null while there is none, as for a form alone.
+    void setStatusReporter(StatusReporter* reporter);
+    void setTerminalTap(TerminalTap* tap);
+    void copySpyPanes(PaneLines* ascii, PaneLines* hex);
+    LinkStatus linkStatus() const;
 
     // Indicator states, recomputed by RefreshStatus, with what they hold.
     static constexpr std::uint8_t CommandModeState = 0;
@@ -158,6 +171,8 @@ class TForm1 : public QWidget, public ControlGroups {
     Clock& windowClock;
     Dialogs& windowDialogs;
     std::unique_ptr<Ui::Form1> ui;
+    // Made before the page views, which report through it.
+    std::unique_ptr<StatusRelay> statusRelay;
     // Heap-held: the link's fixed buffers are far too large for the stack.
     std::unique_ptr<DeviceLink> deviceLink;
     ModeFlags modeFlags;
@@ -188,6 +203,8 @@ class TForm1 : public QWidget, public ControlGroups {
     std::unique_ptr<SpyPageView> spyView;
     std::unique_ptr<PaneWriter> spyAsciiPane;
     std::unique_ptr<PaneWriter> spyHexPane;
+    std::unique_ptr<PaneTee> spyAsciiTee;
+    std::unique_ptr<PaneTee> spyHexTee;
     std::unique_ptr<SpyCapture> spyCapture;
     std::unique_ptr<QObject> memo2KeyFilter;
     // Last: it watches the controls, and goes before they do.

@@ -9,9 +9,11 @@
 #include <QRadioButton>
 
 #include "Form1Ui.h"
+#include "StatusRelay.h"
 
-TerminalPageView::TerminalPageView(Ui::Form1& form, const std::vector<QWidget*>& terminalControls)
-    : f(form), terminalControls(terminalControls) {}
+TerminalPageView::TerminalPageView(Ui::Form1& form, const std::vector<QWidget*>& terminalControls,
+                                   StatusRelay& status)
+    : f(form), terminalControls(terminalControls), status(status) {}
 
 QString TerminalPageView::chosenBoard() const {
     return f.ComboBox1->currentText();
@@ -40,6 +42,7 @@ void TerminalPageView::showOpen() {
     f.Button4->setEnabled(false);
     f.GroupBox1->setEnabled(true);
     f.GroupBox2->setEnabled(true);
+    status.linkChanged();
 }
 
 void TerminalPageView::showClosed() {
@@ -50,6 +53,7 @@ void TerminalPageView::showClosed() {
     f.Button4->setEnabled(false);
     f.GroupBox1->setEnabled(false);
     f.GroupBox2->setEnabled(false);
+    status.linkChanged();
 }
 
 void TerminalPageView::showSuspended() {
@@ -90,6 +94,24 @@ QString TerminalPageView::readBlockText() const {
     return f.Edit3->text();
 }
 
+// The job as the status bar names it, shortly: the two pages' buttons share
+// captions.
+QString TerminalPageView::jobName(StopButton button) {
+    switch (button) {
+        case StopButton::SendFile:
+            return QStringLiteral("Disk send");
+        case StopButton::ReceiveRd:
+            return QStringLiteral("Disk receive (RD)");
+        case StopButton::ReceiveRdf:
+            return QStringLiteral("Disk receive (OPR/RDF)");
+        case StopButton::SlaveSend:
+            return QStringLiteral("Slave send");
+        case StopButton::SlaveReceive:
+            break;
+    }
+    return QStringLiteral("Slave receive");
+}
+
 QPushButton& TerminalPageView::buttonOf(StopButton button) const {
     switch (button) {
         case StopButton::SendFile:
@@ -117,11 +139,13 @@ void TerminalPageView::lockForTransfer(StopButton button, const QString& caption
     }
     stopButton = &buttonOf(button);
     restingCaption = stopButton->text();
+    status.startProgress(jobName(button));
     stopButton->setText(caption);
     stopButton->setEnabled(true);
 }
 
 void TerminalPageView::unlockAfterTransfer() {
+    status.endProgress();
     if (stopButton != nullptr) {
         stopButton->setText(restingCaption);
         stopButton = nullptr;
@@ -142,4 +166,16 @@ void TerminalPageView::showSlaveThroughput(const QString& figure) {
 
 void TerminalPageView::showSlaveStatus(const QString& text) {
     f.Label23->setText(text);
+}
+
+void TerminalPageView::showCopyProgress(std::uint64_t done, std::uint64_t total) {
+    status.showProgress(done, total);
+}
+
+void TerminalPageView::showSlaveSendProgress(std::uint64_t done, std::uint64_t total) {
+    status.showProgress(done, total);
+}
+
+void TerminalPageView::showSlaveReceiveProgress(std::uint64_t received) {
+    status.showProgress(received, std::nullopt);
 }

@@ -9,6 +9,7 @@
 
 class QPushButton;
 class QWidget;
+class StatusRelay;
 
 namespace Ui {
 class Form1;
@@ -20,8 +21,10 @@ class Form1;
 class TerminalPageView : public TerminalView, public TransferView {
   public:
     // terminalControls: the page's control group, switched off while a
-    // transfer runs.
-    TerminalPageView(Ui::Form1& form, const std::vector<QWidget*>& terminalControls);
+    // transfer runs. A transfer's progress and the connection's opening and
+    // closing are reported to status as well.
+    TerminalPageView(Ui::Form1& form, const std::vector<QWidget*>& terminalControls,
+                     StatusRelay& status);
 
     QString chosenBoard() const override;
     QString baudRateText() const override;
@@ -44,17 +47,21 @@ class TerminalPageView : public TerminalView, public TransferView {
     void unlockAfterTransfer() override;
     bool transferRunning() const { return stopButton != nullptr; }
     // The page has no bar of its own for a disk copy: its button's
-    // "Cancel" shows that one runs.
-    void showCopyProgress(std::uint64_t, std::uint64_t) override {}
+    // "Cancel" shows that one runs, and the status bar its progress.
+    void showCopyProgress(std::uint64_t done, std::uint64_t total) override;
     void showSlaveProgress(int percent) override;
     void showSlaveThroughput(const QString& figure) override;
     void showSlaveStatus(const QString& text) override;
+    void showSlaveSendProgress(std::uint64_t done, std::uint64_t total) override;
+    void showSlaveReceiveProgress(std::uint64_t received) override;
 
   private:
     QPushButton& buttonOf(StopButton button) const;
+    static QString jobName(StopButton button);
 
     Ui::Form1& f;
     const std::vector<QWidget*>& terminalControls;
+    StatusRelay& status;
     // While a transfer runs: the controls it switched off with the state
     // each had, and its stop button with its resting caption.
     std::vector<std::pair<QWidget*, bool>> savedStates;

@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 
 #include "DriverContext.h"
+#include "MainWindow.h"
 #include "QtDialogs.h"
 #include "SerialBackend.h"
 #include "SimBackend.h"
@@ -47,11 +48,14 @@ int main(int argc, char* argv[]) {
     drivers.registry().install(std::make_shared<SerialBackend>(extraPaths));
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
-    dialogs.attachWindow(&window);
+    MainWindow mainWindow(window, dialogs, clock);
+    dialogs.attachWindow(&mainWindow);
     QSettings settings;
     WindowSettings::restore(window, dialogs, settings);
-    window.show();
+    WindowSettings::restoreGeometry(mainWindow, settings);
+    mainWindow.show();
     const int status = QApplication::exec();
+    WindowSettings::saveGeometry(mainWindow, settings);
     WindowSettings::save(window, dialogs, settings);
     return status;
 }

@@ -1,18 +1,10 @@
 #pragma once
 
+#include "DroppedLines.h"
 #include "PaneLines.h"
 
-// Where a pane's lines go without a window: nowhere (the HEX pane, the
-// ASCII pane's echo of a copy's commands), or standard error (the
-// messages, in the program's own words).
-class DroppedLines : public PaneLines {
-  public:
-    void addLine(const QString&, const QColor& = QColor()) override {}
-    void flushIfDue() override {}
-    void flush() override {}
-    void clear() override {}
-};
-
+// Where a pane's lines go without a window: nowhere (DroppedLines), or
+// standard error (the messages, in the program's own words).
 class MessageLines : public PaneLines {
   public:
     void addLine(const QString& line, const QColor& colour = QColor()) override;

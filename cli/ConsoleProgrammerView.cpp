@@ -11,8 +11,8 @@ void ConsoleProgrammerView::addLogLine(const QString& line) {
     PrintError(line);
 }
 
-void ConsoleProgrammerView::startProgress(int maximum, const QString& /*caption*/) {
-    progress.start(static_cast<std::uint64_t>(maximum));
+void ConsoleProgrammerView::startProgress(int /*maximum*/, int runEnd, const QString& /*caption*/) {
+    progress.start(static_cast<std::uint64_t>(runEnd));
 }
 
 void ConsoleProgrammerView::setProgress(int value) {

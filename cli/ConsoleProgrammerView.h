@@ -15,7 +15,7 @@ class ConsoleProgrammerView : public ProgrammerView {
     void setSourcePath(const QString& path) override { image = path; }
     void clearLog() override {}
     void addLogLine(const QString& line) override;
-    void startProgress(int maximum, const QString& caption) override;
+    void startProgress(int maximum, int runEnd, const QString& caption) override;
     void setProgress(int value) override;
     void hideProgress() override;
     void setControlEnabled(Control, bool) override {}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "ProgressMeter.h"
+
 class Clock;
 
 // The progress line of a long job on standard error, rewritten in place:
@@ -15,18 +17,14 @@ class ConsoleProgress {
     ~ConsoleProgress();
 
     void start(std::uint64_t total);
-    bool running() const { return started; }
+    bool running() const { return meter.running(); }
     void show(std::uint64_t done);
     // Ends the line, so that the next message starts on a line of its own.
     void finish();
 
   private:
-    Clock& clock;
+    ProgressMeter meter;
     QString what;
     bool shown;
     bool open = false;
-    bool started = false;
-    std::uint64_t total = 0;
-    std::int64_t startMs = 0;
-    std::int64_t lastShownMs = -1;
 };

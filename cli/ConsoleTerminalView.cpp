@@ -37,3 +37,7 @@ void ConsoleTerminalView::showCopyProgress(std::uint64_t done, std::uint64_t tot
     }
     progress.show(done);
 }
+
+void ConsoleTerminalView::showSlaveSendProgress(std::uint64_t done, std::uint64_t total) {
+    showCopyProgress(done, total);
+}

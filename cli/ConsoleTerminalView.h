@@ -39,6 +39,9 @@ class ConsoleTerminalView : public TerminalView, public TransferView {
     void showSlaveProgress(int percent) override;
     void showSlaveThroughput(const QString& figure) override;
     void showSlaveStatus(const QString&) override {}
+    void showSlaveSendProgress(std::uint64_t done, std::uint64_t total) override;
+    // A progress line needs the whole, which a receive does not know.
+    void showSlaveReceiveProgress(std::uint64_t) override {}
 
   private:
     QString board;

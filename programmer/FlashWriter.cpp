@@ -21,7 +21,7 @@ FlashWriter::FlashWriter(ProgrammerView& view, BootLink& bootLink, Dialogs& dial
     : view(view), bootLink(bootLink), dialogs(dialogs), loop(loop), stop(stop) {}
 
 std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage& image) {
-    showProgressBar();
+    showProgressBar(static_cast<std::uint32_t>(image.size()));
     const std::optional<QString> failure = sendBlocks(handle, image);
     if (!failure) {
         dialogs.showInformation(QStringLiteral("TarvikL-1A Flash reprogrammed."));
@@ -30,8 +30,13 @@ std::optional<QString> FlashWriter::ProgramFlash(HxHandle handle, const RomImage
     return failure;
 }
 
-void FlashWriter::showProgressBar() {
-    view.startProgress(ProgressRange, QStringLiteral("Flash Programming Progress:"));
+// The last block is sent whole, so the progress ends at the block after
+// the image's last byte.
+void FlashWriter::showProgressBar(std::uint32_t imageBytes) {
+    const std::uint32_t blocks =
+        (imageBytes + BootLink::BootBlockSize - 1) / BootLink::BootBlockSize;
+    view.startProgress(ProgressRange, static_cast<int>(blocks * BootLink::BootBlockSize),
+                       QStringLiteral("Flash Programming Progress:"));
 }
 
 std::optional<QString> FlashWriter::sendBlocks(HxHandle handle, const RomImage& image) {

@@ -27,7 +27,7 @@ class FlashWriter {
     std::optional<QString> ProgramFlash(HxHandle handle, const RomImage& image);
 
   private:
-    void showProgressBar();
+    void showProgressBar(std::uint32_t imageBytes);
     std::optional<QString> sendBlocks(HxHandle handle, const RomImage& image);
     std::optional<QString> sendBlock(HxHandle handle, const RomImage& image,
                                      std::uint32_t blockAddress);

@@ -22,8 +22,10 @@ class ProgrammerView {
     virtual void clearLog() = 0;
     virtual void addLogLine(const QString& line) = 0;
 
-    // Shows the progress from 0 out of 0..maximum, under the caption.
-    virtual void startProgress(int maximum, const QString& caption) = 0;
+    // Shows the progress from 0 out of 0..maximum, under the caption. The
+    // run ends at runEnd, short of maximum for an image smaller than the
+    // flash: a job's whole and its time left count to there.
+    virtual void startProgress(int maximum, int runEnd, const QString& caption) = 0;
     virtual void setProgress(int value) = 0;
     virtual void hideProgress() = 0;
 

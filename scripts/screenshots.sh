@@ -2,9 +2,10 @@
 # Makes the README's pictures of the three modes on the simulated boards:
 # builds the program, runs it on a virtual display (Xvfb), drives it with
 # xdotool as a user would, and writes docs/terminal.png (Terminal Mode after
-# `dir`), docs/programmer.png (Programmer Mode after a run) and docs/spy.png
-# (Spy Mode capturing). Installs what it needs the first time (as root, or
-# through sudo).
+# `dir`), docs/menus.png (the Modes menu while the terminal is open),
+# docs/status.png (the status bar during a disk copy), docs/programmer.png
+# (Programmer Mode after a run) and docs/spy.png (Spy Mode capturing).
+# Installs what it needs the first time (as root, or through sudo).
 # Usage: screenshots.sh [build-dir]   (default: build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -40,22 +41,30 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/app/tarvik-control" >"$work/program.log" 2>&1 &
+# The simulated board keeps its disk in the work folder: every run starts
+# from the same disk, and a user's own is left alone.
+TARVIK_SIM_DIR="$work/board" "$build/app/tarvik-control" >"$work/program.log" 2>&1 &
 program_pid=$!
 window="$(xdotool search --sync --name "$title" | head -n 1)"
-# Larger than the window's smallest size, so that the panes show more lines.
-xdotool windowsize --sync "$window" 960 600 || xdotool windowsize "$window" 960 600
+# Larger than the window's smallest size, so that the panes show more lines:
+# the form 960 by 600, the menu bar above it and the status bar below.
+menu_bar=20
+status_bar=26
+xdotool windowsize --sync "$window" 960 $((600 + menu_bar + status_bar)) ||
+    xdotool windowsize "$window" 960 $((600 + menu_bar + status_bar))
 sleep 1
 
-# Places in the window at 960 by 600 pixels.
+# Places in the form at 960 by 600 pixels, under the menu bar.
 click() {
-    xdotool mousemove --window "$window" "$1" "$2" click 1
+    xdotool mousemove --window "$window" "$1" $(($2 + menu_bar)) click 1
     sleep 0.5
 }
+modes_menu=(64 -10)
 port_chooser_arrow=(145 18)
 programmer_tab=(52 53)
 spy_tab=(221 53)
 ascii_pane=(370 204)
+hex_pane=(370 450)
 terminal_open=(794 318)
 terminal_close=(890 318)
 source_file=(726 98)
@@ -75,6 +84,19 @@ pick_board() {
 shoot() {
     sleep "$2"
     xwd -id "$window" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$root/docs/$1.png"
+    echo "docs/$1.png"
+}
+
+# An open menu is a window of its own, not in the window's picture: it is
+# pasted onto it where it shows (the window sits at the screen's corner).
+shoot_menu() {
+    sleep "$2"
+    local popup X Y WIDTH HEIGHT SCREEN
+    popup="$(xdotool search --onlyvisible --class tarvik-control | grep -vx "$window" | tail -n 1)"
+    eval "$(xdotool getwindowgeometry --shell "$popup")"
+    xwd -id "$window" -silent | xwdtopnm 2>/dev/null >"$work/window.pnm"
+    xwd -id "$popup" -silent | xwdtopnm 2>/dev/null >"$work/menu.pnm"
+    pnmpaste "$work/menu.pnm" "$X" "$Y" "$work/window.pnm" | pnmtopng >"$root/docs/$1.png"
     echo "docs/$1.png"
 }
 
@@ -102,7 +124,27 @@ click "${ascii_pane[@]}"
 xdotool type --delay 80 dir
 xdotool key Return
 shoot terminal 2
-click "${terminal_close[@]}"
+
+# The Modes menu, with the open terminal's items on.
+click "${modes_menu[@]}"
+shoot_menu menus 1
+xdotool key Escape
+
+# The status bar while a file goes to the chip's disk at 9600 baud: F5 is
+# "Send File (OPW/WRF)"; pressed again it cancels the copy. Shift+F2 closes
+# the terminal.
+head -c 65536 /dev/urandom >"$work/LOGGER.BIN"
+xdotool key F5
+sleep 1
+xdotool type --delay 20 "$work/LOGGER.BIN"
+xdotool key Return
+shoot status 10
+# The keys reach the window once it has the focus back from the dialog.
+click "${hex_pane[@]}"
+xdotool key F5
+sleep 2
+xdotool key shift+F2
+sleep 0.5
 
 # Programmer Mode: write a small image into the chip's flash.
 head -c 4096 /dev/urandom >"$work/blink.rom"

@@ -30,6 +30,8 @@ class SpyRecord {
         void addLine(const QString& line, const QColor& colour = QColor()) override;
         void flushIfDue() override {}
         void flush() override;
+        // The panes are emptied when full or by "Clear Windows"; the record
+        // keeps every line all the same.
         void clear() override {}
 
       private:

@@ -135,9 +135,7 @@ std::uint32_t TerminalConnection::ReceivePass() {
         return 0;
     }
     const std::uint32_t count = link.ReadToBufferA(link.RxQueueCount);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        services.display.ShowTerminalByte(link.ReadBufferA[i]);
-    }
+    services.display.ShowReceivedBytes(link.ReadBufferA.data(), count);
     return count;
 }
 

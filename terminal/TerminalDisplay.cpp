@@ -3,6 +3,7 @@
 #include "DeviceLink.h"
 #include "LineBytes.h"
 #include "PaneLines.h"
+#include "TerminalTap.h"
 
 TerminalDisplay::TerminalDisplay(PaneLines& asciiPane, PaneLines& hexPane, PaneLines* messagePane)
     : asciiWriter(asciiPane),
@@ -21,6 +22,25 @@ void TerminalDisplay::ShowTerminalByte(std::uint8_t b) {
     }
     if (AsciiLineLength == AsciiLineBytes || b == CarriageReturn) {
         addAsciiLine();
+    }
+}
+
+void TerminalDisplay::ShowReceivedBytes(const std::uint8_t* bytes, std::uint32_t count) {
+    tapReceived(bytes, count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ShowTerminalByte(bytes[i]);
+    }
+}
+
+void TerminalDisplay::tapReceived(const std::uint8_t* bytes, std::uint32_t count) {
+    if (tap != nullptr && count > 0) {
+        tap->received(bytes, count);
+    }
+}
+
+void TerminalDisplay::tapTyped(QByteArrayView line) {
+    if (tap != nullptr) {
+        tap->typed(line);
     }
 }
 

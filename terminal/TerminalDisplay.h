@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <cstdint>
 
 class PaneLines;
+class TerminalTap;
 
 // The two terminal panes: everything the chip sends, and the commands the
 // program sends by itself, shown as HEX lines of 16 bytes and ASCII lines of
@@ -26,6 +28,16 @@ class TerminalDisplay {
                     PaneLines* messagePane = nullptr);
 
     void ShowTerminalByte(std::uint8_t b);
+    // Bytes that came from the chip: shown, and handed to the tap.
+    void ShowReceivedBytes(const std::uint8_t* bytes, std::uint32_t count);
+
+    // Whoever follows the traffic besides the panes; null for nobody.
+    void setTap(TerminalTap* follower) { tap = follower; }
+    // Bytes from the chip that the panes do not show (a copy's file data,
+    // the part of a DIR answer the parser takes for itself).
+    void tapReceived(const std::uint8_t* bytes, std::uint32_t count);
+    // A line the user typed, as it went to the chip.
+    void tapTyped(QByteArrayView line);
     // A message line in Memo2, in order with the data lines and shown at once.
     void TerminalLog(const QString& text);
     void flushIfDue();
@@ -50,4 +62,5 @@ class TerminalDisplay {
     PaneLines& asciiWriter;
     PaneLines& hexWriter;
     PaneLines& messageWriter;
+    TerminalTap* tap = nullptr;
 };

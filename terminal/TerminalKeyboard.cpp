@@ -82,6 +82,8 @@ void TerminalKeyboard::stageKey(char key) {
 }
 
 void TerminalKeyboard::sendStaged() {
+    display.tapTyped(
+        QByteArrayView(reinterpret_cast<const char*>(link.WriteBufferA.data()), link.WriteCountA));
     link.SendStagedA();
     PushLineHistory(TypedLine);
 }

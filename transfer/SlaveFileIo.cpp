@@ -129,6 +129,7 @@ bool SlaveFileIo::SlaveSendFile(const QString& path) {
         }
         // An empty file is sent whole at once.
         services.view.showSlaveProgress(size == 0 ? 100 : static_cast<int>(sent * 100 / size));
+        services.view.showSlaveSendProgress(sent, size);
         channel.keepWindowAlive();
         if (read == 0) {
             break;
@@ -195,6 +196,7 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
                 return 0;
             }
             const std::uint32_t read = waiting > 0 ? link.ReadToBufferA(waiting) : 0;
+            services.display.tapReceived(link.ReadBufferA.data(), read);
             if (file.write(reinterpret_cast<const char*>(link.ReadBufferA.data()), read) != read) {
                 failure =
                     QStringLiteral("ERROR : cannot write %1 (%2)").arg(path, file.errorString()) +
@@ -202,6 +204,9 @@ bool SlaveFileIo::SlaveReceiveFile(const QString& path) {
                 channel.stop().request(StopCause::LinkFailed);
             }
             received += read;
+            if (read > 0) {
+                services.view.showSlaveReceiveProgress(received);
+            }
             return read;
         },
         [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; },

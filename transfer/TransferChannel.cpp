@@ -139,9 +139,7 @@ void TransferChannel::showWaiting() {
     std::uint32_t waiting = 0;
     while (!cancelled() && fetchWaiting(waiting) && waiting > 0) {
         const std::uint32_t count = link.ReadToBufferA(waiting);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            display.ShowTerminalByte(link.ReadBufferA[i]);
-        }
+        display.ShowReceivedBytes(link.ReadBufferA.data(), count);
         if (count == 0 || link.LastReadStatus() != hx::Ok) {
             return;
         }
@@ -152,8 +150,8 @@ void TransferChannel::showWaiting() {
 // one inside a read that goes on is not the end of the answer.
 TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
     return readAnswer([&](std::uint32_t count) {
+        display.ShowReceivedBytes(link.ReadBufferA.data(), count);
         for (std::uint32_t i = 0; i < count; ++i) {
-            display.ShowTerminalByte(link.ReadBufferA[i]);
             answer.add(link.ReadBufferA[i]);
         }
         return link.ReadBufferA[count - 1] == CarriageReturn && answer.settled();
@@ -163,10 +161,8 @@ TransferEnd TransferChannel::AwaitAnswerLine(AnswerLines& answer) {
 TransferEnd TransferChannel::AwaitPrompt(QByteArray& answer, std::optional<std::int64_t> quietMs) {
     return readAnswer(
         [&](std::uint32_t count) {
-            for (std::uint32_t i = 0; i < count; ++i) {
-                display.ShowTerminalByte(link.ReadBufferA[i]);
-                answer.append(static_cast<char>(link.ReadBufferA[i]));
-            }
+            display.ShowReceivedBytes(link.ReadBufferA.data(), count);
+            answer.append(reinterpret_cast<const char*>(link.ReadBufferA.data()), count);
             if (!answer.endsWith(static_cast<char>(CarriageReturn))) {
                 return false;
             }
@@ -180,6 +176,7 @@ TransferEnd TransferChannel::AwaitPrompt(QByteArray& answer, std::optional<std::
 TransferEnd TransferChannel::ParseDirAnswer(DirAnswerParser& parser) {
     parser.start();
     const TransferEnd end = readAnswer([&](std::uint32_t count) {
+        display.tapReceived(link.ReadBufferA.data(), count);
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint8_t b = link.ReadBufferA[i];
             // Shown only while it belongs to the answer's fields.
@@ -205,6 +202,7 @@ TransferEnd TransferChannel::receiveData(std::uint64_t count, const DataSink& si
     // Never more than the file still needs: the answer after it stays queued.
     return pollReads(stillExpected, silenceLimitMs(),
                      [&](std::uint32_t read) -> std::optional<TransferEnd> {
+                         display.tapReceived(link.ReadBufferA.data(), read);
                          if (!sink(link.ReadBufferA.data(), read)) {
                              return TransferEnd::FileFailed;
                          }

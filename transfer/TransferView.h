@@ -35,4 +35,8 @@ class TransferView {
     virtual void showSlaveProgress(int percent) = 0;
     virtual void showSlaveThroughput(const QString& figure) = 0;
     virtual void showSlaveStatus(const QString& text) = 0;
+    // A slave send's bytes so far of its whole, as a disk copy's; a slave
+    // receive's bytes so far, whose whole is not known before Close File.
+    virtual void showSlaveSendProgress(std::uint64_t done, std::uint64_t total) = 0;
+    virtual void showSlaveReceiveProgress(std::uint64_t received) = 0;
 };

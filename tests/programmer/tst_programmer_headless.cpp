@@ -16,7 +16,7 @@ class LoggedView : public ProgrammerView {
     void setSourcePath(const QString& chosen) override { path = chosen; }
     void clearLog() override { lines.clear(); }
     void addLogLine(const QString& line) override { lines << line; }
-    void startProgress(int, const QString&) override {}
+    void startProgress(int, int, const QString&) override {}
     void setProgress(int) override {}
     void hideProgress() override {}
     void setControlEnabled(Control, bool) override {}
