@@ -11,10 +11,6 @@
 
 void TForm1::connectSpyHandlers() {
     Ui::Form1& f = *ui;
-    // The panes are read-only: an undo history would only keep a second
-    // copy of every line.
-    f.RichEdit1->setUndoRedoEnabled(false);
-    f.RichEdit2->setUndoRedoEnabled(false);
     spyAsciiPane = std::make_unique<PaneWriter>(*f.RichEdit1, windowClock);
     spyHexPane = std::make_unique<PaneWriter>(*f.RichEdit2, windowClock);
     spyView = std::make_unique<SpyPageView>(f);

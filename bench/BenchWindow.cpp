@@ -6,6 +6,12 @@
 
 #include "Form1Ui.h"
 
+void useOffscreenUnlessPlatformChosen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
 BenchWindow::BenchWindow(const char* boardName, std::shared_ptr<DriverBackend> listedFirst)
     : backend(std::make_shared<SimBackend>(clock)) {
     if (listedFirst) {

@@ -13,6 +13,10 @@ namespace Ui {
 class Form1;
 }
 
+// Benchmarks run offscreen unless QT_QPA_PLATFORM names a platform (xcb on a
+// display, to count what a real display costs). Before the QApplication.
+void useOffscreenUnlessPlatformChosen();
+
 // The program's window on the real clock with the simulated boards behind
 // the driver, a board picked in the port chooser (the evaluation board unless
 // a benchmark names another), as every benchmark runs it. The dialogs record

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -105,7 +104,7 @@ class CaptureWatch {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessPlatformChosen();
     QApplication application(argc, argv);
     const double fastSeconds = argc > 1 ? std::stod(argv[1]) : 20.0;
 
@@ -151,7 +150,7 @@ int main(int argc, char* argv[]) {
     }
     std::printf(" MiB\n");
     std::printf("  lines at the end: ASCII pane (RichEdit1) %d, HEX pane (RichEdit2) %d\n",
-                form.RichEdit1->document()->blockCount(), form.RichEdit2->document()->blockCount());
+                form.RichEdit1->lineCount(), form.RichEdit2->lineCount());
     if (!bench.dialogs.errors.isEmpty()) {
         std::printf("  dialogs shown: %s\n",
                     qPrintable(bench.dialogs.errors.join(QStringLiteral("; "))));

@@ -32,8 +32,10 @@ fi
 
 work="$(mktemp -d)"
 server_pid=""
+xvfb_pid=""
 cleanup() {
     [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -89,15 +91,36 @@ server_cpu="$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.
 row picocom "$received" "$seconds" "$reader_cpu" "$server_cpu"
 
 # --- Terminal Mode: the benchmark counts what the HEX pane shows.
-start_server
-server_before="$(cpu_seconds "$server_pid")"
-"$reader" "$slave" "$bytes" >"$work/program.out" 2>"$work/program.err"
-server_after="$(cpu_seconds "$server_pid")"
-stop_server
-figures="$(grep '^reader=' "$work/program.out")"
+# run_program NAME [ENV...]: one run of the benchmark, its figures as a row.
+run_program() {
+    local name="$1"
+    shift
+    start_server
+    server_before="$(cpu_seconds "$server_pid")"
+    env "$@" "$reader" "$slave" "$bytes" >"$work/program.out" 2>"$work/program.err"
+    server_after="$(cpu_seconds "$server_pid")"
+    stop_server
+    figures="$(grep '^reader=' "$work/program.out")"
+    server_cpu="$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.3f", b - a }')"
+    row "$name" "$(field bytes)" "$(field seconds)" "$(field cpu)" "$server_cpu"
+    grep -v '^reader=' "$work/program.out" | sed "s/^  /$name: /" >>"$work/notes" || true
+}
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<" $figures"; }
-server_cpu="$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.3f", b - a }')"
-row tarvik-control "$(field bytes)" "$(field seconds)" "$(field cpu)" "$server_cpu"
+: >"$work/notes"
+run_program tarvik-offscreen QT_QPA_PLATFORM=offscreen
+
+# --- The same on a display: a virtual X server, the window through xcb.
+if command -v Xvfb >/dev/null; then
+    # The server picks a free display and writes its number.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+    run_program tarvik-xcb QT_QPA_PLATFORM=xcb DISPLAY=":$(cat "$work/display")"
+    kill "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+else
+    echo "Xvfb is not installed: no run on a display" >>"$work/notes"
+fi
 
 echo "Simulated board on a pty, stream of $bytes bytes at $baud baud ($(nproc) cores)"
 printf "%-16s %10s %9s %9s %8s %10s %9s %9s\n" reader bytes "time s" "wire s" "ratio" "bytes/s" \
@@ -105,7 +128,7 @@ printf "%-16s %10s %9s %9s %8s %10s %9s %9s\n" reader bytes "time s" "wire s" "r
 printf "%s\n" "${rows[@]}"
 echo "ratio: wire time of the bytes received / time from the reader's start to its last byte"
 echo "processor shares: of one core, over that same time"
-grep -v '^reader=' "$work/program.out" | sed 's/^  /tarvik-control: /' || true
+cat "$work/notes"
 if [[ -s "$work/picocom.err" ]]; then
     sed 's/^/picocom: /' "$work/picocom.err"
 fi

@@ -10,6 +10,7 @@
 #include "DeviceLink.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
+#include "PaneText.h"
 #include "ScriptedBackend.h"
 #include "TForm1.h"
 #include "TerminalKeyboard.h"
@@ -169,9 +170,9 @@ void KeyboardTest::typedLinesGoOutInOneWriteAtEnter() {
     QCOMPARE(window->link().WriteCountA, 0);
     // The pane showed the keys through its own editing: the typed line,
     // then the fresh line Enter started, then the Close message.
-    const QStringList pane = blockTexts(*ui().Memo2);
-    QCOMPARE(pane.at(pane.size() - 3), lastPaneLine);
-    QCOMPARE(pane.at(pane.size() - 2), QString("Device X Closed"));
+    const QStringList pane = lineTexts(*ui().Memo2);
+    QCOMPARE(pane.at(pane.size() - 2), lastPaneLine);
+    QCOMPARE(pane.last(), QString("Device X Closed"));
 }
 
 void KeyboardTest::nothingGoesOutBeforeEnter() {
@@ -270,7 +271,7 @@ void KeyboardTest::recordStartsAfreshButKeepsTheStaging() {
     } else {
         whileOpen({typeHalf, finish});
         // The chip's line went into the pane after what had been typed before it.
-        const QStringList pane = blockTexts(*ui().Memo2);
+        const QStringList pane = lineTexts(*ui().Memo2);
         QCOMPARE(pane.at(pane.indexOf("dir /") + 1), QString("D:\\>"));
     }
     QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir /w\r"});
