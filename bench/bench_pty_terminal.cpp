@@ -3,9 +3,12 @@
 // chooser shows the pty's path, Open at 3,000,000 baud, and the bytes the HEX
 // pane shows are counted while the receive loop runs inside the click. The
 // loop ends (Close) once every byte is shown or nothing new came for 2 s.
+// Offscreen, unless QT_QPA_PLATFORM names a platform (xcb on a display).
 //
 // Prints one line of figures for bench/pty_compare.sh, which runs the server
-// and puts this beside a common terminal program on the same stream.
+// and puts this beside a common terminal program on the same stream: the
+// bytes shown, the time and processor time to the last of them, how often a
+// second the HEX pane painted new lines, and the peak resident memory.
 //
 //   bench_pty_terminal SLAVE_PATH [STREAM_BYTES]
 #include <QApplication>

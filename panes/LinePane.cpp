@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
 #include <limits>
 
@@ -51,7 +53,68 @@ QString plain(QString text) {
 
 }  // namespace
 
-LinePane::LinePane(QWidget* parent) : QAbstractScrollArea(parent) {
+// A scroll bar that repaints only when what it shows changes. A pane that
+// follows new lines moves its value at every insertion while the slider
+// stays where it is, at the end; painting the bar each time cost more than
+// painting the lines. While the pane sets range and value, the bar is held:
+// it looks at itself once both are set.
+class PaneScrollBar : public QScrollBar {
+  public:
+    using QScrollBar::QScrollBar;
+
+    void hold() { held = true; }
+    void release() {
+        held = false;
+        if (look() != painted) {
+            update();
+        }
+    }
+
+  protected:
+    void sliderChange(SliderChange change) override {
+        // Setting the page step tells the bar so even when the step stays.
+        const bool moved = change == SliderValueChange || change == SliderRangeChange ||
+                           change == SliderStepsChange;
+        if (!moved) {
+            QScrollBar::sliderChange(change);
+        } else if (!held && look() != painted) {
+            update();
+        }
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        painted = look();
+        QScrollBar::paintEvent(event);
+    }
+
+  private:
+    // What the bar shows: where its slider stands, and whether it is at an
+    // end (the arrows may show that).
+    struct Look {
+        QRect slider;
+        bool atStart = false;
+        bool atEnd = false;
+        bool operator==(const Look&) const = default;
+    };
+
+    Look look() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                value() == minimum(), value() == maximum()};
+    }
+
+    bool held = false;
+    Look painted;
+};
+
+LinePane::LinePane(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      verticalBar(new PaneScrollBar(Qt::Vertical, this)),
+      horizontalBar(new PaneScrollBar(Qt::Horizontal, this)) {
+    setVerticalScrollBar(verticalBar);
+    setHorizontalScrollBar(horizontalBar);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -74,11 +137,17 @@ QColor LinePane::lineColour(int line) const {
 }
 
 void LinePane::addLines(QStringView text, const QColor& colour) {
+    addLines({{colour, text.toString()}});
+}
+
+void LinePane::addLines(const std::vector<ColouredLines>& runs) {
     const bool follow = isAtEnd();
     if (!typedLine.isEmpty()) {
         closeTypedLine();
     }
-    insertAtEnd(text, colourIndex(colour));
+    for (const ColouredLines& run : runs) {
+        insertAtEnd(run.text, colourIndex(run.colour));
+    }
     linesChanged(follow);
 }
 
@@ -472,9 +541,11 @@ int LinePane::lastTopLine() const {
 
 void LinePane::linesChanged(bool follow) {
     settingScrollBars = true;
+    verticalBar->hold();
+    horizontalBar->hold();
     QScrollBar& vertical = *verticalScrollBar();
     const int last = lastTopLine();
-    vertical.setRange(0, last);
+    setRange(*verticalBar, last, verticalScrollBarPolicy());
     vertical.setPageStep(visibleRows());
     const qint64 kept = topLineNumber - firstLineNumber();
     vertical.setValue(follow ? last : static_cast<int>(std::clamp<qint64>(kept, 0, last)));
@@ -482,11 +553,27 @@ void LinePane::linesChanged(bool follow) {
     if (wrapMode == NoWrap) {
         const int columns = std::max(1, (viewport()->width() - 2 * Margin) / glyphs.cellWidth());
         const int longest = std::max(ring.longest(), static_cast<int>(typedLine.size()));
-        horizontalScrollBar()->setRange(0, std::max(0, longest + 1 - columns));
+        setRange(*horizontalBar, std::max(0, longest + 1 - columns), horizontalScrollBarPolicy());
         horizontalScrollBar()->setPageStep(columns);
     }
+    verticalBar->release();
+    horizontalBar->release();
     settingScrollBars = false;
     viewport()->update();
+}
+
+// The scroll area lays out its frame again at every change of a bar's range,
+// which repaints both bars: at each insertion into a growing pane that cost
+// more than painting its lines. It is told only when a bar that shows as
+// needed comes or goes.
+void LinePane::setRange(QScrollBar& bar, int maximum, Qt::ScrollBarPolicy policy) {
+    const bool wasNeeded = bar.maximum() > 0;
+    const bool blocked = bar.blockSignals(true);
+    bar.setRange(0, maximum);
+    bar.blockSignals(blocked);
+    if (policy == Qt::ScrollBarAsNeeded && wasNeeded != (maximum > 0)) {
+        emit bar.rangeChanged(0, maximum);
+    }
 }
 
 LinePane::Place LinePane::placeAt(const QPoint& point) const {

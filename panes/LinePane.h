@@ -10,6 +10,8 @@
 #include "LineRing.h"
 #include "PaneGlyphs.h"
 
+class PaneScrollBar;
+
 // A text pane for lines that come at link speed: it keeps its lines in a
 // compact ring (text and colour a line) and paints only the lines in view.
 //
@@ -48,11 +50,17 @@ class LinePane : public QAbstractScrollArea {
     // Adds the lines of text, each ended by a line break (\n, \r or \r\n),
     // after the last line; a line being typed stays a line of its own.
     void addLines(QStringView text, const QColor& colour = QColor());
+    // Lines in their colours, added as above, with one move of the view.
+    struct ColouredLines {
+        QColor colour;
+        QString text;
+    };
+    void addLines(const std::vector<ColouredLines>& runs);
     // With a limit the pane keeps only the newest lines.
     void setLineLimit(int lines);
     int lineLimit() const { return ring.limit(); }
     // What the lines hold allocated, in bytes.
-    std::size_t memoryBytes() const { return ring.capacityBytes(); }
+    std::size_t memoryBytes() const { return ring.memoryBytes(); }
 
     // The text as a plain text editor gives it: the lines joined by line
     // breaks, ending with the line where typing goes.
@@ -121,6 +129,7 @@ class LinePane : public QAbstractScrollArea {
     // Scroll bars after the lines changed: at the end the view follows,
     // elsewhere it keeps its top line.
     void linesChanged(bool follow);
+    static void setRange(QScrollBar& bar, int maximum, Qt::ScrollBarPolicy policy);
     void setTopLine(int line);
 
     Place placeAt(const QPoint& point) const;
@@ -130,6 +139,8 @@ class LinePane : public QAbstractScrollArea {
     void paintCaret(QPainter& painter, int column, int y);
     void restartCaret();
 
+    PaneScrollBar* verticalBar;
+    PaneScrollBar* horizontalBar;
     LineRing ring;
     // What the colour numbers of the ring stand for; 0 is the text colour.
     std::vector<QColor> colours{QColor()};

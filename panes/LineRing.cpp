@@ -1,7 +1,6 @@
 #include "LineRing.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -24,134 +23,119 @@ void LineRing::append(QStringView text, Colour colour) {
         dropOldest();
     }
     const bool wide = !fitsLatin1(text);
-    const std::size_t size = static_cast<std::size_t>(text.size()) * (wide ? 2 : 1);
-    reserveBytes(size);
-    reserveRecord();
-    const std::uint64_t start = endByte;
+    const auto size = static_cast<std::uint32_t>(text.size() * (wide ? 2 : 1));
+    Block& block = blockFor(size);
+    char* at = block.bytes.get() + block.used;
     if (wide) {
-        copyIn(start, text.utf16(), size);
+        std::memcpy(at, text.utf16(), size);
     } else {
-        // A line is short: convert it on the stack, then copy it in whole.
-        char latin1[512];
-        for (qsizetype done = 0; done < text.size();) {
-            const qsizetype n = std::min<qsizetype>(text.size() - done, sizeof latin1);
-            for (qsizetype i = 0; i < n; ++i) {
-                latin1[i] = static_cast<char>(text[done + i].unicode());
-            }
-            copyIn(start + static_cast<std::uint64_t>(done), latin1, static_cast<std::size_t>(n));
-            done += n;
+        for (QChar c : text) {
+            *at++ = static_cast<char>(c.unicode());
         }
     }
-    endByte += size;
-    records[(firstRecord + recordCount) & (records.size() - 1)] = {
-        start, static_cast<std::uint32_t>(size), colour, wide};
-    ++recordCount;
+    records.push_back({firstBlock + static_cast<std::uint32_t>(blocks.size() - 1), block.used, size,
+                       colour, wide});
+    block.used += size;
     ++appendedLines;
     longestLine = std::max(longestLine, static_cast<int>(text.size()));
 }
 
 QString LineRing::takeLast(Colour* colour) {
-    if (recordCount == 0) {
+    if (records.empty()) {
         return {};
     }
-    const int last = count() - 1;
-    QString text = this->text(last);
+    QString text = this->text(count() - 1);
     if (colour != nullptr) {
-        *colour = record(last).colour;
+        *colour = records.back().colour;
     }
-    endByte = record(last).start;
-    --recordCount;
+    // The newest line is the last one written in its block, and blocks after
+    // it were opened for lines taken back before.
+    const Record& last = records.back();
+    while (firstBlock + blocks.size() - 1 > last.block) {
+        blocks.pop_back();
+    }
+    blocks.back().used = last.offset;
+    records.pop_back();
     --appendedLines;
     return text;
 }
 
 void LineRing::clear() {
-    bytes.reset();
-    byteCapacity = 0;
-    records = {};
-    firstByte = endByte = 0;
-    firstRecord = recordCount = 0;
+    firstBlock += static_cast<std::uint32_t>(blocks.size());
+    blocks.clear();
+    spare = {};
+    records.clear();
     longestLine = 0;
 }
 
 QString LineRing::slice(int line, int from, int n) const {
-    const Record& r = record(line);
-    const int characters = static_cast<int>(r.wide ? r.bytes / 2 : r.bytes);
+    const Record& record = records[static_cast<std::size_t>(line)];
+    const int characters = length(line);
     from = std::clamp(from, 0, characters);
     n = std::clamp(n, 0, characters - from);
-    if (r.wide) {
+    const char* bytes = bytesOf(record);
+    if (record.wide) {
         QString text(n, Qt::Uninitialized);
-        copyOut(r.start + 2 * static_cast<std::uint64_t>(from), text.data(),
-                2 * static_cast<std::size_t>(n));
+        std::memcpy(text.data(), bytes + 2 * from, 2 * static_cast<std::size_t>(n));
         return text;
     }
-    QByteArray latin1(n, Qt::Uninitialized);
-    copyOut(r.start + static_cast<std::uint64_t>(from), latin1.data(), static_cast<std::size_t>(n));
-    return QString::fromLatin1(latin1);
+    return QString::fromLatin1(bytes + from, n);
 }
 
 int LineRing::length(int line) const {
-    const Record& r = record(line);
-    return static_cast<int>(r.wide ? r.bytes / 2 : r.bytes);
+    const Record& record = records[static_cast<std::size_t>(line)];
+    return static_cast<int>(record.wide ? record.bytes / 2 : record.bytes);
 }
 
-std::size_t LineRing::capacityBytes() const {
-    return byteCapacity + records.capacity() * sizeof(Record);
+std::size_t LineRing::memoryBytes() const {
+    std::size_t bytes = spare.size + records.size() * sizeof(Record);
+    for (const Block& block : blocks) {
+        bytes += block.size;
+    }
+    return bytes;
 }
 
-const LineRing::Record& LineRing::record(int line) const {
-    return records[(firstRecord + static_cast<std::size_t>(line)) & (records.size() - 1)];
+const char* LineRing::bytesOf(const Record& record) const {
+    return blocks[record.block - firstBlock].bytes.get() + record.offset;
+}
+
+// A line goes whole into one block: into the newest while it has room, else
+// into a fresh one (the spare when there is one), as large as a line longer
+// than a block needs.
+LineRing::Block& LineRing::blockFor(std::uint32_t bytes) {
+    if (!blocks.empty() && blocks.back().size - blocks.back().used >= bytes) {
+        return blocks.back();
+    }
+    if (!blocks.empty() && blocks.back().used == 0) {
+        // A block emptied by taking lines back, too small for this line.
+        blocks.pop_back();
+    }
+    const std::uint32_t size = std::max(bytes, BlockBytes);
+    if (spare.size >= size) {
+        blocks.push_back(std::move(spare));
+        spare = {};
+        blocks.back().used = 0;
+    } else {
+        blocks.push_back({std::make_unique_for_overwrite<char[]>(size), size, 0});
+    }
+    return blocks.back();
 }
 
 void LineRing::dropOldest() {
-    if (recordCount == 0) {
+    if (records.empty()) {
         return;
     }
-    firstRecord = (firstRecord + 1) & (records.size() - 1);
-    --recordCount;
-    firstByte = recordCount == 0 ? endByte : record(0).start;
-}
-
-void LineRing::reserveBytes(std::size_t more) {
-    const std::size_t used = endByte - firstByte;
-    if (used + more <= byteCapacity) {
-        return;
+    records.pop_front();
+    // Blocks before the oldest kept line's hold no line any more; the newest
+    // block stays for the next line.
+    const std::uint32_t keepFrom = records.empty()
+                                       ? firstBlock + static_cast<std::uint32_t>(blocks.size() - 1)
+                                       : records.front().block;
+    while (firstBlock < keepFrom) {
+        if (blocks.front().size == BlockBytes) {
+            spare = std::move(blocks.front());
+        }
+        blocks.pop_front();
+        ++firstBlock;
     }
-    const auto kept = std::make_unique_for_overwrite<char[]>(used);
-    copyOut(firstByte, kept.get(), used);
-    byteCapacity = std::bit_ceil(std::max<std::size_t>(used + more, 4096));
-    bytes = std::make_unique_for_overwrite<char[]>(byteCapacity);
-    copyIn(firstByte, kept.get(), used);
-}
-
-void LineRing::reserveRecord() {
-    if (recordCount < records.size()) {
-        return;
-    }
-    std::vector<Record> grown(std::max<std::size_t>(records.size() * 2, 256));
-    for (std::size_t i = 0; i < recordCount; ++i) {
-        grown[i] = record(static_cast<int>(i));
-    }
-    records = std::move(grown);
-    firstRecord = 0;
-}
-
-void LineRing::copyIn(std::uint64_t position, const void* source, std::size_t size) {
-    if (size == 0) {
-        return;
-    }
-    const std::size_t at = position & (byteCapacity - 1);
-    const std::size_t first = std::min(size, byteCapacity - at);
-    std::memcpy(bytes.get() + at, source, first);
-    std::memcpy(bytes.get(), static_cast<const char*>(source) + first, size - first);
-}
-
-void LineRing::copyOut(std::uint64_t position, void* target, std::size_t size) const {
-    if (size == 0) {
-        return;
-    }
-    const std::size_t at = position & (byteCapacity - 1);
-    const std::size_t first = std::min(size, byteCapacity - at);
-    std::memcpy(target, bytes.get() + at, first);
-    std::memcpy(static_cast<char*>(target) + first, bytes.get(), size - first);
 }

@@ -3,15 +3,15 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <deque>
 #include <memory>
-#include <vector>
 
-// The lines of a pane, kept compactly: the characters of every line in one
-// ring of bytes (one byte a character for the Latin-1 text the link gives,
-// two for a line that holds anything else) and a record of 16 bytes a line
-// with its colour. Under a line limit the oldest line goes when a new one
-// comes: nothing is moved or freed, the start of the ring moves on. The rings
-// grow by doubling and give their memory back only when cleared.
+// The lines of a pane, kept compactly: their characters in blocks of 64 KiB
+// (one byte a character for the Latin-1 text the link gives, two for a line
+// that holds anything else) and a record of 16 bytes a line with its colour.
+// Under a line limit the oldest line goes when a new one comes, and a block
+// whose lines have all gone is used again for the newest: a bounded pane's
+// memory stays where it is, with no block ever moved or grown.
 class LineRing {
   public:
     // Colour 0 is the pane's own text colour; the pane keeps what the others
@@ -19,6 +19,7 @@ class LineRing {
     using Colour = std::uint8_t;
 
     static constexpr int Unbounded = 0;
+    static constexpr std::uint32_t BlockBytes = 64 * 1024;
 
     void setLimit(int lines);
     int limit() const { return lineLimit; }
@@ -29,44 +30,43 @@ class LineRing {
     void clear();
 
     // Line 0 is the oldest kept.
-    int count() const { return static_cast<int>(recordCount); }
+    int count() const { return static_cast<int>(records.size()); }
     QString text(int line) const { return slice(line, 0, length(line)); }
     // Characters [from, from + n) of a line, cut to the line.
     QString slice(int line, int from, int n) const;
     int length(int line) const;
-    Colour colour(int line) const { return record(line).colour; }
+    Colour colour(int line) const { return records[static_cast<std::size_t>(line)].colour; }
 
     // Lines appended since the ring was made, less those taken back; the
     // oldest kept line is number appended() - count().
     std::int64_t appended() const { return appendedLines; }
     // The most characters a kept line has had since the last clear.
     int longest() const { return longestLine; }
-    // What the rings hold allocated, in bytes.
-    std::size_t capacityBytes() const;
+    // What the lines take in memory, their blocks and records, in bytes.
+    std::size_t memoryBytes() const;
 
   private:
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::uint32_t size = 0;
+        std::uint32_t used = 0;
+    };
     struct Record {
-        std::uint64_t start;  // position of the first byte in the stream of bytes
+        std::uint32_t block;  // the block's number since the first
+        std::uint32_t offset;
         std::uint32_t bytes;
         Colour colour;
         bool wide;  // two bytes a character
     };
 
-    const Record& record(int line) const;
+    const char* bytesOf(const Record& record) const;
+    Block& blockFor(std::uint32_t bytes);
     void dropOldest();
-    void reserveBytes(std::size_t more);
-    void reserveRecord();
-    void copyIn(std::uint64_t position, const void* source, std::size_t size);
-    void copyOut(std::uint64_t position, void* target, std::size_t size) const;
 
-    // Allocated as it is written, so pages not yet reached cost no memory.
-    std::unique_ptr<char[]> bytes;
-    std::size_t byteCapacity = 0;  // a power of two, or 0
-    std::uint64_t firstByte = 0;
-    std::uint64_t endByte = 0;
-    std::vector<Record> records;  // a power of two long, or empty
-    std::size_t firstRecord = 0;
-    std::size_t recordCount = 0;
+    std::deque<Block> blocks;
+    std::uint32_t firstBlock = 0;  // the number of blocks.front()
+    Block spare;                   // the last block emptied, for the next
+    std::deque<Record> records;
     std::int64_t appendedLines = 0;
     int lineLimit = Unbounded;
     int longestLine = 0;

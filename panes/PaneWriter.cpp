@@ -3,8 +3,8 @@
 #include "Clock.h"
 #include "LinePane.h"
 
-PaneWriter::PaneWriter(LinePane& pane, Clock& clock, int lineLimit)
-    : pane(pane), clock(clock), lastInsertionMs(clock.milliseconds()) {
+PaneWriter::PaneWriter(LinePane& pane, Clock& clock, int lineLimit, Emptying emptying)
+    : pane(pane), clock(clock), emptying(emptying), lastInsertionMs(clock.milliseconds()) {
     pane.setLineLimit(lineLimit);
     pendingTimer.setSingleShot(true);
     pendingTimer.setInterval(static_cast<int>(InsertionIntervalMs));
@@ -42,13 +42,13 @@ void PaneWriter::clear() {
     queuedLines = 0;
     pendingTimer.stop();
     pane.clear();
-    pane.viewport()->repaint();
+    if (emptying == Emptying::RepaintAtOnce) {
+        pane.viewport()->repaint();
+    }
 }
 
 void PaneWriter::insertQueued() {
-    for (const Run& run : queued) {
-        pane.addLines(run.text, run.colour);
-    }
+    pane.addLines(queued);
     queued.clear();
     queuedLines = 0;
     pendingTimer.stop();

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "LinePane.h"
 #include "PaneLines.h"
 
 class Clock;
-class LinePane;
 
 // The one way lines get into a text pane. Lines are queued and go into the
 // pane together: when a short interval has passed since the last time, when
@@ -30,9 +30,15 @@ class PaneWriter : public PaneLines {
 
     static constexpr int Unbounded = 0;
 
+    // How an emptied pane shows: at once, for a pane whose emptying must be
+    // seen while its mode's loop runs (the terminal's ASCII pane), or with
+    // the next lines, for a pane emptied many times a second (the spy's).
+    enum class Emptying { RepaintAtOnce, WithNextLines };
+
     // With a line limit the pane keeps only the newest lines, dropping the
     // oldest as new ones come.
-    PaneWriter(LinePane& pane, Clock& clock, int lineLimit = Unbounded);
+    PaneWriter(LinePane& pane, Clock& clock, int lineLimit = Unbounded,
+               Emptying emptying = Emptying::RepaintAtOnce);
 
     // A line without a colour takes the pane's own text colour.
     void addLine(const QString& line, const QColor& colour = QColor()) override;
@@ -48,13 +54,9 @@ class PaneWriter : public PaneLines {
 
     LinePane& pane;
     Clock& clock;
-    // Queued lines, consecutive lines of one colour in one run: a run goes
-    // into the pane in one insertion.
-    struct Run {
-        QColor colour;
-        QString text;
-    };
-    std::vector<Run> queued;
+    Emptying emptying;
+    // Queued lines, consecutive lines of one colour in one run.
+    std::vector<LinePane::ColouredLines> queued;
     int queuedLines = 0;
     std::int64_t lastInsertionMs = 0;
     // Lines queued by a producer that then goes quiet still reach the pane
