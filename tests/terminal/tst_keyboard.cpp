@@ -50,6 +50,7 @@ class KeyboardTest : public QObject {
     void typedLinesGoOutInOneWriteAtEnter();
     void nothingGoesOutBeforeEnter();
     void closedConnectionOnlyChangesThePane();
+    void typingGoesAfterTheNewestTextWhereverTheClick();
 
     void recallKey_data();
     void recallKey();
@@ -192,6 +193,20 @@ void KeyboardTest::closedConnectionOnlyChangesThePane() {
     QCOMPARE(window->link().WriteCountA, 0);
     QCOMPARE(ui().Memo2->toPlainText(), QString("dir\n"));
     QCOMPARE(ui().Memo1->toPlainText(), QString());
+}
+
+// A click on an earlier line selects there; the keys still reach the chip
+// as typed and show after the newest line.
+void KeyboardTest::typingGoesAfterTheNewestTextWhereverTheClick() {
+    whileOpen({[&] { chipSends("\rTarvik Monitor 1.0\rD:\\>\r"); },
+               [&] {
+                   QTest::mouseClick(ui().Memo2->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+                   type("dir\r");
+               }});
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
+    QCOMPARE(lineTexts(*ui().Memo2),
+             QStringList({"Opening Device : X A", "Opened OK", "", "Tarvik Monitor 1.0", "D:\\>",
+                          "dir", "Device X Closed"}));
 }
 
 void KeyboardTest::recallKey_data() {
