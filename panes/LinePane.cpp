@@ -7,10 +7,10 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <algorithm>
 #include <limits>
+
+#include "PaneScrollBar.h"
 
 namespace {
 
@@ -52,62 +52,6 @@ QString plain(QString text) {
 }
 
 }  // namespace
-
-// A scroll bar that repaints only when what it shows changes. A pane that
-// follows new lines moves its value at every insertion while the slider
-// stays where it is, at the end; painting the bar each time cost more than
-// painting the lines. While the pane sets range and value, the bar is held:
-// it looks at itself once both are set.
-class PaneScrollBar : public QScrollBar {
-  public:
-    using QScrollBar::QScrollBar;
-
-    void hold() { held = true; }
-    void release() {
-        held = false;
-        if (look() != painted) {
-            update();
-        }
-    }
-
-  protected:
-    void sliderChange(SliderChange change) override {
-        // Setting the page step tells the bar so even when the step stays.
-        const bool moved = change == SliderValueChange || change == SliderRangeChange ||
-                           change == SliderStepsChange;
-        if (!moved) {
-            QScrollBar::sliderChange(change);
-        } else if (!held && look() != painted) {
-            update();
-        }
-    }
-
-    void paintEvent(QPaintEvent* event) override {
-        painted = look();
-        QScrollBar::paintEvent(event);
-    }
-
-  private:
-    // What the bar shows: where its slider stands, and whether it is at an
-    // end (the arrows may show that).
-    struct Look {
-        QRect slider;
-        bool atStart = false;
-        bool atEnd = false;
-        bool operator==(const Look&) const = default;
-    };
-
-    Look look() const {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        this),
-                value() == minimum(), value() == maximum()};
-    }
-
-    bool held = false;
-    Look painted;
-};
 
 LinePane::LinePane(QWidget* parent)
     : QAbstractScrollArea(parent),
