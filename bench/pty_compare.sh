@@ -136,6 +136,8 @@ echo "ratio: wire time of the bytes received / time from the reader's start to i
 echo "processor shares: of one core, over that same time"
 echo "peak MiB: the reader's most resident memory; paints/s: the HEX pane's paints that showed"
 echo "  new lines, a second of streaming"
+echo "bytes: this program counts the bytes of its HEX lines; the stream's last bytes after the"
+echo "  last line it ended (16 bytes or a CR) wait in the line being built (1 of 8 MiB)"
 cat "$work/notes"
 if [[ -s "$work/picocom.err" ]]; then
     sed 's/^/picocom: /' "$work/picocom.err"
