@@ -186,19 +186,22 @@ void LinePane::copy() const {
 // has the focus: copying, and typing when it takes typing. Tab types a tab
 // instead of moving the focus on.
 bool LinePane::event(QEvent* event) {
-    const auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::ShortcutOverride) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
         const bool typing =
-            !readOnly && (typesCharacter(*key) || isEnter(*key) || key->key() == Qt::Key_Backspace);
-        if (typing || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
+            !readOnly && (typesCharacter(key) || isEnter(key) || key.key() == Qt::Key_Backspace);
+        if (typing || key.matches(QKeySequence::Copy) || key.matches(QKeySequence::SelectAll)) {
             event->accept();
             return true;
         }
     }
-    if (event->type() == QEvent::KeyPress && !readOnly && key->key() == Qt::Key_Tab &&
-        !key->modifiers().testFlag(Qt::ControlModifier)) {
-        keyPressEvent(static_cast<QKeyEvent*>(event));
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto& key = static_cast<QKeyEvent&>(*event);
+        if (!readOnly && key.key() == Qt::Key_Tab &&
+            !key.modifiers().testFlag(Qt::ControlModifier)) {
+            keyPressEvent(&key);
+            return true;
+        }
     }
     return QAbstractScrollArea::event(event);
 }
