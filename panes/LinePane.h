@@ -38,13 +38,15 @@ class LinePane : public QAbstractScrollArea {
 
     explicit LinePane(QWidget* parent = nullptr);
 
-    // The lines the pane shows, the line being typed included when it holds
-    // text; a line's colour is the one it was added in, invalid for the
-    // pane's own text colour.
+    // The lines the pane shows, oldest first, the line being typed included
+    // when it holds text; a line's colour is the one it was added in, invalid
+    // for the pane's own text colour. Lines are numbered from 0 to
+    // lineCount() - 1.
     int lineCount() const;
     QString lineText(int line) const;
     QColor lineColour(int line) const;
-    // Lines added since the pane was made, however many it still keeps.
+    // Lines added since the pane was made, however many it still keeps (less
+    // those Backspace took back into the line being typed).
     qint64 linesAdded() const { return ring.appended(); }
 
     // Adds the lines of text, each ended by a line break (\n, \r or \r\n),
@@ -59,8 +61,6 @@ class LinePane : public QAbstractScrollArea {
     // With a limit the pane keeps only the newest lines.
     void setLineLimit(int lines);
     int lineLimit() const { return ring.limit(); }
-    // What the lines hold allocated, in bytes.
-    std::size_t memoryBytes() const { return ring.memoryBytes(); }
 
     // The text as a plain text editor gives it: the lines joined by line
     // breaks, ending with the line where typing goes.

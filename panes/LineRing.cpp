@@ -87,14 +87,6 @@ int LineRing::length(int line) const {
     return static_cast<int>(record.wide ? record.bytes / 2 : record.bytes);
 }
 
-std::size_t LineRing::memoryBytes() const {
-    std::size_t bytes = spare.size + records.size() * sizeof(Record);
-    for (const Block& block : blocks) {
-        bytes += block.size;
-    }
-    return bytes;
-}
-
 const char* LineRing::bytesOf(const Record& record) const {
     return blocks[record.block - firstBlock].bytes.get() + record.offset;
 }

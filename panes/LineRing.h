@@ -42,8 +42,6 @@ class LineRing {
     std::int64_t appended() const { return appendedLines; }
     // The most characters a kept line has had since the last clear.
     int longest() const { return longestLine; }
-    // What the lines take in memory, their blocks and records, in bytes.
-    std::size_t memoryBytes() const;
 
   private:
     struct Block {
