@@ -2,7 +2,6 @@
 // keyboard before the pane's own editing shows it.
 #include <QEvent>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 
 #include "AppendingPane.h"
 #include "Form1Ui.h"
@@ -79,8 +78,6 @@ class Memo2KeyFilter : public QObject {
 }  // namespace
 
 void TForm1::connectKeyboardHandlers() {
-    ui->Memo2->setUndoRedoEnabled(false);
-    ui->Memo3->setUndoRedoEnabled(false);
     memo2Writer = std::make_unique<PaneWriter>(*ui->Memo2, windowClock);
     memo3Writer =
         std::make_unique<PaneWriter>(*ui->Memo3, windowClock, TerminalDisplay::HexPaneLineLimit);

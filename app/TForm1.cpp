@@ -186,8 +186,9 @@ void TForm1::fitIndicatorRow() {
 
 void TForm1::applyPaneFonts() {
     const QFont fixed = fixedPitchFont(font().pointSize());
-    ui->RichEdit1->setFont(fixed);
-    ui->RichEdit2->setFont(fixed);
+    for (LinePane* pane : {ui->Memo2, ui->Memo3, ui->RichEdit1, ui->RichEdit2}) {
+        pane->setFont(fixed);
+    }
 }
 
 void TForm1::collectControlGroups() {

@@ -6,12 +6,19 @@
 
 #include "Form1Ui.h"
 
+void useOffscreenUnlessPlatformChosen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
 BenchWindow::BenchWindow(const char* boardName, std::shared_ptr<DriverBackend> listedFirst)
-    : backend(std::make_shared<SimBackend>(clock)) {
+    : backend(std::make_shared<SimBackend>(clock)),
+      meter(std::make_shared<MeteredBackend>(backend)) {
     if (listedFirst) {
         drivers.registry().install(std::move(listedFirst));
     }
-    drivers.registry().install(backend);
+    drivers.registry().install(meter);
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();
     choose(boardName);

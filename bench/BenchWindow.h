@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DriverContext.h"
+#include "MeteredBackend.h"
 #include "ScriptedDialogs.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
@@ -12,6 +13,10 @@
 namespace Ui {
 class Form1;
 }
+
+// Benchmarks run offscreen unless QT_QPA_PLATFORM names a platform (xcb on a
+// display, to count what a real display costs). Before the QApplication.
+void useOffscreenUnlessPlatformChosen();
 
 // The program's window on the real clock with the simulated boards behind
 // the driver, a board picked in the port chooser (the evaluation board unless
@@ -32,10 +37,14 @@ class BenchWindow {
     void setTerminalRate(std::uint32_t baudRate);
     EvalBoard& board() { return backend->evalBoard(); }
     SpyBoard& spyBoard() { return backend->spyBoard(); }
+    // Processor seconds the simulated boards took so far in the driver's
+    // waits (MeteredBackend): the rest of the process's time is the program's.
+    double simulatorSeconds() const { return meter->seconds(); }
 
     DriverContext drivers;
     SystemClock clock;
     std::shared_ptr<SimBackend> backend;
+    std::shared_ptr<MeteredBackend> meter;
     ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> window;
 };

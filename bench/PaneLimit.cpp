@@ -1,14 +1,12 @@
 #include "PaneLimit.h"
 
-#include <QPlainTextEdit>
-#include <QTextDocument>
 #include <algorithm>
+#include "LinePane.h"
 
-PaneLimit::PaneLimit(const QPlainTextEdit& pane, int boundLines)
-    : pane(pane), boundLines(boundLines) {}
+PaneLimit::PaneLimit(const LinePane& pane, int boundLines) : pane(pane), boundLines(boundLines) {}
 
 void PaneLimit::check() {
-    const int lines = pane.document()->blockCount();
+    const int lines = pane.lineCount();
     hasReached = hasReached || lines >= boundLines || lines < mostLines;
     mostLines = std::max(mostLines, lines);
 }

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <fstream>
+#include <string>
 
 double residentMegabytes() {
     std::ifstream statm("/proc/self/statm");
@@ -13,4 +14,17 @@ double residentMegabytes() {
 
 double processorSeconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+double peakResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    while (status >> field) {
+        if (field == "VmHWM:") {
+            double kibibytes = 0;
+            status >> kibibytes;
+            return kibibytes / 1024.0;
+        }
+    }
+    return 0;
 }

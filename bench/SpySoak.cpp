@@ -1,7 +1,6 @@
 #include "SpySoak.h"
 
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
@@ -120,5 +119,5 @@ void SpySoak::print() const {
                 100.0 * processorUsed / fastSeconds);
     memory.print();
     std::printf("  lines at the end: ASCII pane (RichEdit1) %d, HEX pane (RichEdit2) %d\n",
-                form.RichEdit1->document()->blockCount(), form.RichEdit2->document()->blockCount());
+                form.RichEdit1->lineCount(), form.RichEdit2->lineCount());
 }

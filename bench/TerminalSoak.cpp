@@ -1,10 +1,8 @@
 #include "TerminalSoak.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTextBlock>
 #include <cstdio>
 
 #include "BenchWindow.h"
@@ -200,20 +198,16 @@ void TerminalSoak::print() const {
 // Counts back from the pane's last line how many of its lines are the
 // stream's own lines, in order.
 void TerminalSoak::printHexPaneCheck() const {
-    const QPlainTextEdit& hex = *bench.form().Memo3;
-    QTextBlock block = hex.document()->lastBlock();
-    while (block.isValid() && block.text().isEmpty()) {
-        block = block.previous();
-    }
+    const LinePane& hex = *bench.form().Memo3;
     std::uint64_t lines = readByProgram / LineBytes;
     std::uint64_t matching = 0;
-    for (; block.isValid() && lines > 0; block = block.previous(), ++matching) {
+    for (int line = hex.lineCount() - 1; line >= 0 && lines > 0; --line, ++matching) {
         --lines;
         const std::vector<std::uint8_t> bytes = terminalStream(lines * LineBytes, LineBytes);
-        if (block.text() != hexPaneLine(bytes.data(), LineBytes)) {
+        if (hex.lineText(line) != hexPaneLine(bytes.data(), LineBytes)) {
             break;
         }
     }
     std::printf("  HEX pane: %d lines, the last %llu of them the stream's last lines in order\n",
-                hex.document()->blockCount(), static_cast<unsigned long long>(matching));
+                hex.lineCount(), static_cast<unsigned long long>(matching));
 }

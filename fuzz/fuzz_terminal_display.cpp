@@ -3,8 +3,6 @@
 // 79 characters, both ended early by a CR, or still waiting in the line being
 // built. The ASCII pane starts afresh at the byte after it passes its line
 // limit; the HEX pane keeps its newest lines.
-#include <QPlainTextEdit>
-#include <QTextBlock>
 #include <vector>
 
 #include "DisplayOverPanes.h"
@@ -20,8 +18,8 @@ constexpr int AsciiLineBytes = TerminalDisplay::AsciiLineBytes;
 
 // Made once: each input starts the display afresh.
 struct Rig {
-    QPlainTextEdit Memo2;
-    QPlainTextEdit Memo3;
+    LinePane Memo2;
+    LinePane Memo3;
     SelfAdvancingClock clock{{0, 0}};  // stands still: lines reach the panes at the flush
     DisplayOverPanes panes{Memo2, Memo3, clock};
     TerminalDisplay& display = panes.display;
@@ -32,18 +30,17 @@ struct Rig {
 // lines it added.
 constexpr int PaneLinesKept = 8192;
 
-// The lines a pane shows, the last block being the empty one after them.
-int paneLines(const QPlainTextEdit& pane) {
-    return pane.document()->blockCount() - 1;
+// The lines a pane shows (none is being typed).
+int paneLines(const LinePane& pane) {
+    return pane.lineCount();
 }
 
 // A pane's text from line firstLine on, each line ended by the line break the
 // pane shows.
-QString paneText(const QPlainTextEdit& pane, int firstLine) {
+QString paneText(const LinePane& pane, int firstLine) {
     QString text;
-    for (QTextBlock block = pane.document()->findBlockByNumber(firstLine);
-         block.isValid() && block.next().isValid(); block = block.next()) {
-        text += block.text() + QLatin1Char('\n');
+    for (int line = firstLine; line < pane.lineCount(); ++line) {
+        text += pane.lineText(line) + QLatin1Char('\n');
     }
     return text;
 }
@@ -113,15 +110,14 @@ QString newestHexLines(const Expected& expected) {
     return text;
 }
 
-void checkLineBounds(const QPlainTextEdit& Memo2, const QPlainTextEdit& Memo3, int firstAsciiLine,
+void checkLineBounds(const LinePane& Memo2, const LinePane& Memo3, int firstAsciiLine,
                      int firstHexLine) {
-    for (QTextBlock b = Memo3.document()->findBlockByNumber(firstHexLine); b.isValid();
-         b = b.next()) {
-        FUZZ_CHECK(b.text().size() <= 3 * HexLineBytes && b.text().size() % 3 == 0);
+    for (int line = firstHexLine; line < Memo3.lineCount(); ++line) {
+        const qsizetype length = Memo3.lineText(line).size();
+        FUZZ_CHECK(length <= 3 * HexLineBytes && length % 3 == 0);
     }
-    for (QTextBlock b = Memo2.document()->findBlockByNumber(firstAsciiLine); b.isValid();
-         b = b.next()) {
-        FUZZ_CHECK(b.text().size() <= AsciiLineBytes);
+    for (int line = firstAsciiLine; line < Memo2.lineCount(); ++line) {
+        FUZZ_CHECK(Memo2.lineText(line).size() <= AsciiLineBytes);
     }
 }
 
@@ -140,11 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rig.Memo2.clear();
         rig.Memo3.clear();
     }
-    // The user's cursor stands at the top, so the panes do not follow the end:
-    // keeping the end in view lays out the newest line, which costs more than
-    // all the display's own work on an input.
-    rig.Memo2.moveCursor(QTextCursor::Start);
-    rig.Memo3.moveCursor(QTextCursor::Start);
     int firstAsciiLine = paneLines(rig.Memo2);
     const int firstHexLine = paneLines(rig.Memo3);
     for (std::size_t i = 0; i < size; ++i) {

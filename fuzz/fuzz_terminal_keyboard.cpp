@@ -40,24 +40,21 @@ constexpr int DisplayLinesKept = 8192;
 // Made once; each input leaves the recall pane empty.
 struct Panes {
     QPlainTextEdit Memo1;
-    QPlainTextEdit Memo2;
-    QPlainTextEdit Memo3;
+    LinePane Memo2;
+    LinePane Memo3;
 };
 
 // The display's panes keep earlier inputs' lines up to a bound (clearing them
 // at every input would cost more than the input; never clearing them made
-// the target's memory grow without end). The user's cursor
-// stands at the top of each pane, so no pane follows its end: laying out the
-// newest line at every recall or display line costs more than the keys.
+// the target's memory grow without end). The user's cursor stands at the top
+// of the recall pane, so it does not follow its end: laying out the newest
+// line at every recall costs more than the keys.
 void readyPanes(Panes& panes) {
-    if (panes.Memo2.document()->blockCount() + panes.Memo3.document()->blockCount() >
-        DisplayLinesKept) {
+    if (panes.Memo2.lineCount() + panes.Memo3.lineCount() > DisplayLinesKept) {
         panes.Memo2.clear();
         panes.Memo3.clear();
     }
-    for (QPlainTextEdit* pane : {&panes.Memo1, &panes.Memo2, &panes.Memo3}) {
-        pane->moveCursor(QTextCursor::Start);
-    }
+    panes.Memo1.moveCursor(QTextCursor::Start);
 }
 
 // What channel A must have staged and carried, key by key.

@@ -97,7 +97,11 @@ void OneChannelTest::modesOnAOneChannelPort() {
     QFETCH(int, times);
 
     action(fixture->form());
-    const QString text = fixture->window().findChild<QPlainTextEdit*>(pane)->toPlainText();
+    // The Programmer Mode pane is a plain text editor, the others line panes.
+    QWidget* widget = fixture->window().findChild<QWidget*>(pane);
+    const auto* lines = qobject_cast<LinePane*>(widget);
+    const QString text = lines != nullptr ? lines->toPlainText()
+                                          : qobject_cast<QPlainTextEdit*>(widget)->toPlainText();
     QCOMPARE(text.count(message), times);
     QVERIFY2(fixture->dialogs.errors.isEmpty(), qPrintable(fixture->dialogs.errors.join('\n')));
     QVERIFY(solo->writes().empty());

@@ -1,9 +1,9 @@
 // The pieces a long benchmark run rests its figures on: the terminal stream
 // given to the chip in parts, the memory series and its growth once the panes
 // are full, and when a pane counts as having reached its line limit.
-#include <QPlainTextEdit>
 #include <QTest>
 
+#include "LinePane.h"
 #include "MemorySeries.h"
 #include "PaneLimit.h"
 #include "TerminalStream.h"
@@ -114,9 +114,9 @@ void SoakFiguresTest::paneLimitIsReached() {
     QFETCH(QList<int>, steps);
     QFETCH(bool, reached);
 
-    QPlainTextEdit pane;
+    LinePane pane;
     if (bound != PaneLimit::EmptiedWhenFull) {
-        pane.setMaximumBlockCount(bound);
+        pane.setLineLimit(bound);
     }
     PaneLimit limit(pane, bound);
     limit.check();
@@ -125,7 +125,7 @@ void SoakFiguresTest::paneLimitIsReached() {
             pane.clear();
         }
         for (int i = 0; i < lines; ++i) {
-            pane.appendPlainText(QStringLiteral("44 3A 5C 3E 0D "));
+            pane.addLines(u"44 3A 5C 3E 0D \n");
         }
         limit.check();
     }

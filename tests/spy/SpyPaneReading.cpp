@@ -1,18 +1,11 @@
 #include "SpyPaneReading.h"
 
-#include <QPlainTextEdit>
-#include <QTextBlock>
+#include "LinePane.h"
 
-QList<PaneLine> paneLines(const QPlainTextEdit& pane) {
+QList<PaneLine> paneLines(const LinePane& pane) {
     QList<PaneLine> lines;
-    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
-        if (block.text().isEmpty() && !block.next().isValid()) {
-            break;
-        }
-        const QTextBlock::iterator first = block.begin();
-        const QColor colour = first.atEnd() ? block.charFormat().foreground().color()
-                                            : first.fragment().charFormat().foreground().color();
-        lines.append({block.text(), colour});
+    for (int line = 0; line < pane.lineCount(); ++line) {
+        lines.append({pane.lineText(line), pane.lineColour(line)});
     }
     return lines;
 }

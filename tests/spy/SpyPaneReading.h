@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-class QPlainTextEdit;
+class LinePane;
 
 // A pane of the Spy Mode page as a user reads it: its lines with their
 // colours, and the bytes its data lines of one colour show.
@@ -15,8 +15,8 @@ struct PaneLine {
     QColor colour;
 };
 
-// The HEX pane's lines: one block per line (no line of it holds a CR).
-QList<PaneLine> paneLines(const QPlainTextEdit& pane);
+// A pane's lines with their colours, as the pane gives them.
+QList<PaneLine> paneLines(const LinePane& pane);
 QStringList linesOf(const QList<PaneLine>& lines, const QColor& colour);
 // The bytes of HEX data lines "Time=N :XX XX ..." (or without the stamp).
 QByteArray hexLineBytes(const QString& line);

@@ -4,7 +4,6 @@
 // look at the spy board's channels.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -33,7 +32,7 @@ const QString SpyB = QStringLiteral("Tarvik Spy Board B");
 
 // A pane's lines as "R:", "B:", "G:" or "K:" (red, blue, green, black)
 // followed by the text: one string says both what and in which colour.
-QStringList described(const QPlainTextEdit& pane) {
+QStringList described(const LinePane& pane) {
     QStringList lines;
     for (const PaneLine& line : paneLines(pane)) {
         const char* tag = line.colour == SpyPanes::Red     ? "R:"

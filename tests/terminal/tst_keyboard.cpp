@@ -10,6 +10,7 @@
 #include "DeviceLink.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
+#include "PaneText.h"
 #include "ScriptedBackend.h"
 #include "TForm1.h"
 #include "TerminalKeyboard.h"
@@ -49,6 +50,7 @@ class KeyboardTest : public QObject {
     void typedLinesGoOutInOneWriteAtEnter();
     void nothingGoesOutBeforeEnter();
     void closedConnectionOnlyChangesThePane();
+    void typingGoesAfterTheNewestTextWhereverTheClick();
 
     void recallKey_data();
     void recallKey();
@@ -169,9 +171,9 @@ void KeyboardTest::typedLinesGoOutInOneWriteAtEnter() {
     QCOMPARE(window->link().WriteCountA, 0);
     // The pane showed the keys through its own editing: the typed line,
     // then the fresh line Enter started, then the Close message.
-    const QStringList pane = blockTexts(*ui().Memo2);
-    QCOMPARE(pane.at(pane.size() - 3), lastPaneLine);
-    QCOMPARE(pane.at(pane.size() - 2), QString("Device X Closed"));
+    const QStringList pane = lineTexts(*ui().Memo2);
+    QCOMPARE(pane.at(pane.size() - 2), lastPaneLine);
+    QCOMPARE(pane.last(), QString("Device X Closed"));
 }
 
 void KeyboardTest::nothingGoesOutBeforeEnter() {
@@ -191,6 +193,20 @@ void KeyboardTest::closedConnectionOnlyChangesThePane() {
     QCOMPARE(window->link().WriteCountA, 0);
     QCOMPARE(ui().Memo2->toPlainText(), QString("dir\n"));
     QCOMPARE(ui().Memo1->toPlainText(), QString());
+}
+
+// A click on an earlier line selects there; the keys still reach the chip
+// as typed and show after the newest line.
+void KeyboardTest::typingGoesAfterTheNewestTextWhereverTheClick() {
+    whileOpen({[&] { chipSends("\rTarvik Monitor 1.0\rD:\\>\r"); },
+               [&] {
+                   QTest::mouseClick(ui().Memo2->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+                   type("dir\r");
+               }});
+    QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir\r"});
+    QCOMPARE(lineTexts(*ui().Memo2),
+             QStringList({"Opening Device : X A", "Opened OK", "", "Tarvik Monitor 1.0", "D:\\>",
+                          "dir", "Device X Closed"}));
 }
 
 void KeyboardTest::recallKey_data() {
@@ -270,7 +286,7 @@ void KeyboardTest::recordStartsAfreshButKeepsTheStaging() {
     } else {
         whileOpen({typeHalf, finish});
         // The chip's line went into the pane after what had been typed before it.
-        const QStringList pane = blockTexts(*ui().Memo2);
+        const QStringList pane = lineTexts(*ui().Memo2);
         QCOMPARE(pane.at(pane.indexOf("dir /") + 1), QString("D:\\>"));
     }
     QCOMPARE(writesOnChannelA(), QList<QByteArray>{"dir /w\r"});
