@@ -130,7 +130,7 @@ void MainWindowTest::terminalLogKeepsEveryByte() {
         return fileBytes(path(QStringLiteral("terminal.txt"))).endsWith(bulk.right(7) + '\n');
     };
     LoopSession session(form());
-    session.promptAtTopRate(form(), board())
+    session.promptAtRate(form(), board())
         .step(
             [&] {
                 QTest::mouseClick(form().RadioButton4, Qt::LeftButton);
@@ -231,7 +231,7 @@ void MainWindowTest::statusBarFollowsACopy() {
         }
     });
     LoopSession session(form());
-    session.promptAtTopRate(form(), board()).step([&] {
+    session.promptAtRate(form(), board()).step([&] {
         sampler.start();
         action(button + QStringLiteral("Action"))->trigger();
         sampler.stop();

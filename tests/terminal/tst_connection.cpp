@@ -712,13 +712,7 @@ void ConnectionTest::linkFollowsAChipRestart() {
     if (open) {
         chooseRate(QStringLiteral("9600"));
         LoopSession session(form());
-        session.waitFor(signedOn())
-            .step(
-                [&] {
-                    chooseRate(QStringLiteral("115200"));
-                    QTest::mouseClick(form().Button3, Qt::LeftButton);
-                },
-                [&] { return board().chipBaudRate() == 115200; })
+        session.promptAtRate(form(), board(), 115200)
             .step(clickAll, [&] { return board().chipState() == SimChip::State::Monitor; })
             .step([&] { typeLine(QStringLiteral("FWV")); },
                   [&] { return ascii().count(Version) >= 3 - int(rateAfter != "9600"); });
@@ -736,13 +730,7 @@ void ConnectionTest::linkFollowsAChipRestart() {
 // gone; plugged in again, it is opened by itself at the monitor's start rate.
 void ConnectionTest::boardThatComesBackIsReopened() {
     LoopSession lost(form());
-    lost.waitFor(signedOn())
-        .step(
-            [&] {
-                chooseRate(QStringLiteral("115200"));
-                QTest::mouseClick(form().Button3, Qt::LeftButton);
-            },
-            [&] { return board().chipBaudRate() == 115200; })
+    lost.promptAtRate(form(), board(), 115200)
         .step([&] { board().unplug(); }, [&] { return form().Label11->text() == "Lost"; });
     lost.run();
     QCOMPARE(form().Label9->text() + form().Label11->text() + form().Label12->text(),
