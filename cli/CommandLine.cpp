@@ -70,6 +70,11 @@ const QString UsageText = QStringLiteral(
     "  --block N         copy in blocks of N bytes (put: WRF blocks of at most\n"
     "                    4096; get: OPR and RDF); without it the whole file at\n"
     "                    once (put: one WRF; get: RD)\n"
+    "  --remote NAME=HOST:PORT_A[,HOST:PORT_B]\n"
+    "                    a board in a rack, reached through RFC 2217 ports (as\n"
+    "                    ser2net serves them): channel A's port and, for board\n"
+    "                    control, channel B's; --port NAME then names it\n"
+    "                    (repeatable)\n"
     "  --quiet           no progress line on standard error\n"
     "  -h, --help        print this help\n"
     "  -v, --version     print the program's version\n"
@@ -131,7 +136,8 @@ std::optional<QString> reachableBoard(Session& session, const QString& port, int
     DeviceLink& link = *session.link;
     link.ChooseBoard(choice.board->board);
     if (!link.OpenChannelA()) {
-        PrintError(QStringLiteral("ERROR : cannot open ") + link.ChannelAName);
+        PrintError(QStringLiteral("ERROR : cannot open ") + link.ChannelAName +
+                   link.OpenProblemSuffix());
         status = PortUnavailable;
         return std::nullopt;
     }
@@ -248,7 +254,10 @@ int runCommand(const QStringList& arguments) {
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({port, baud, block, seconds, quietSeconds, quiet, json, format, output});
+    const QCommandLineOption remote(QStringLiteral("remote"), QString(),
+                                    QStringLiteral("NAME=HOST:PORT_A[,HOST:PORT_B]"));
+    parser.addOptions(
+        {port, baud, block, seconds, quietSeconds, quiet, json, format, output, remote});
     if (!parser.parse(arguments)) {
         return usageError(parser.errorText());
     }
@@ -285,7 +294,14 @@ int runCommand(const QStringList& arguments) {
                                   .arg(option->names().constFirst(), parser.value(*option)));
         }
     }
-    Session session(parser.value(port));
+    RemoteBoardsParse remoteBoards =
+        ParseRemoteBoards(parser.values(remote), {QStringLiteral("sim"), QStringLiteral("sim-spy"),
+                                                  QLatin1String(SimBackend::EvalBoardName),
+                                                  QLatin1String(SimBackend::SpyBoardName)});
+    if (!remoteBoards.problem.isEmpty()) {
+        return usageError(QStringLiteral("--remote: ") + remoteBoards.problem);
+    }
+    Session session(parser.value(port), std::move(remoteBoards.boards));
     const QString command = positional.at(0);
     if (command == QLatin1String("list")) {
         return listBoards(session, parser.isSet(json));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 #include "BoardPorts.h"
@@ -8,21 +9,26 @@
 #include "ConsoleDialogs.h"
 #include "DeviceLink.h"
 #include "DriverContext.h"
+#include "RemoteBackend.h"
 #include "SerialBackend.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
 
 // What every command runs on: the real clock, a driver context with the
-// simulated boards and the computer's serial ports, and the link and dialogs
-// that speak on standard error.
+// simulated boards, the computer's serial ports and the boards in a rack
+// given with --remote, and the link and dialogs that speak on standard error.
 struct Session {
-    explicit Session(const QString& port) {
+    Session(const QString& port, std::vector<RemoteBoard> remoteBoards) {
         drivers.registry().install(
             std::make_shared<SimBackend>(clock, BoardStore::standardFolder()));
+        const bool remotePort =
+            std::any_of(remoteBoards.begin(), remoteBoards.end(),
+                        [&](const RemoteBoard& board) { return board.name == port; });
+        drivers.registry().install(std::make_shared<RemoteBackend>(std::move(remoteBoards)));
         // Each opening of a channel lists the ports again, a scan of the
         // system's ttys that takes tens of milliseconds: a job on a simulated
-        // board does without it.
-        if (NamesSimulatedBoard(port)) {
+        // or remote board does without it.
+        if (NamesSimulatedBoard(port) || remotePort) {
             return;
         }
         // A device path the system does not list is reached as an extra port.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Dialogs.h"
+#include "DriverRegistry.h"
 #include "DriverStatusText.h"
 #include "HxDriver.h"
 
@@ -190,6 +191,11 @@ bool DeviceLink::OpenChannelA() {
 
 bool DeviceLink::OpenChannelB() {
     return openChannel(ChannelBName, HandleB, ChannelBOpen);
+}
+
+QString DeviceLink::OpenProblemSuffix() const {
+    const std::string& problem = DriverRegistry::instance().lastOpenProblem();
+    return problem.empty() ? QString() : QStringLiteral(": ") + QString::fromStdString(problem);
 }
 
 bool DeviceLink::openChannel(const QString& name, HxHandle& handle, bool& isOpen) {

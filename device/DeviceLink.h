@@ -129,6 +129,9 @@ class DeviceLink {
     // is the new channel's after an opening.
     bool OpenChannelA();
     bool OpenChannelB();
+    // Why the last opening failed, when the driver knows more than its
+    // status: ": " and the reason, or empty. Appended to a mode's message.
+    QString OpenProblemSuffix() const;
     DriverStatus ListDescriptionByIndex(std::uint32_t index);
     QString ReadDescriptionBuffer() const;
     void StoreOpenDescription(const QString& text);

@@ -54,4 +54,7 @@ class DriverBackend {
     virtual DriverStatus deviceDescription(std::uint32_t index, std::string& description) = 0;
     virtual DriverStatus open(const std::string& description,
                               std::unique_ptr<BridgeChannel>& channel) = 0;
+    // Why the last open failed, in a few words, when the backend knows more
+    // than its status tells ("127.0.0.1:7000 refused the connection").
+    virtual std::string openProblem() const { return {}; }
 };

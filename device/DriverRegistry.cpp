@@ -58,6 +58,7 @@ DriverStatus DriverRegistry::deviceDescription(std::uint32_t index, std::string&
 }
 
 DriverStatus DriverRegistry::open(const std::string& description, HxHandle& handle) {
+    openProblem.clear();
     for (auto& backend : backends) {
         std::uint32_t n = 0;
         if (backend->deviceCount(n) != hx::Ok) {
@@ -73,6 +74,7 @@ DriverStatus DriverRegistry::open(const std::string& description, HxHandle& hand
             }
             std::unique_ptr<BridgeChannel> channel;
             if (const DriverStatus status = backend->open(listed, channel); status != hx::Ok) {
+                openProblem = backend->openProblem();
                 return status;
             }
             if (!channel) {

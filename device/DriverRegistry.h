@@ -31,6 +31,9 @@ class DriverRegistry {
     DriverStatus close(HxHandle handle);
     // The channel behind a handle, or null for a handle that is not open.
     BridgeChannel* channel(HxHandle handle);
+    // The backend's words on the last open that failed; empty after one that
+    // succeeded, or when the backend has none.
+    const std::string& lastOpenProblem() const { return openProblem; }
 
     std::size_t openHandleCount() const { return channels.size(); }
 
@@ -41,4 +44,5 @@ class DriverRegistry {
     std::map<HxHandle, std::unique_ptr<BridgeChannel>> channels;
     // Handles are never reused, so a stale handle is always invalid.
     HxHandle nextHandle = 0x100;
+    std::string openProblem;
 };

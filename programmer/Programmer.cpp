@@ -121,7 +121,7 @@ bool Programmer::openChannels() {
 
 bool Programmer::opened(bool isOpen, const QString& name) {
     if (!isOpen) {
-        ProgrammerLog(QStringLiteral("Error : failed to open ") + name);
+        ProgrammerLog(QStringLiteral("Error : failed to open ") + name + link.OpenProblemSuffix());
     }
     return isOpen;
 }

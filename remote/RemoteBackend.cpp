@@ -47,6 +47,7 @@ DriverStatus RemoteBackend::open(const std::string& description,
     }
     auto io = std::make_unique<Rfc2217PortIo>();
     if (!io->connectTo(found->endpoint, connectBound)) {
+        problem = io->problem().toStdString();
         return io->lookupFailed() ? hx::DeviceNotFound : hx::DeviceNotOpened;
     }
     channel = std::make_unique<SerialChannel>(std::move(io));

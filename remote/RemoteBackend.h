@@ -25,6 +25,7 @@ class RemoteBackend : public DriverBackend {
     DriverStatus deviceDescription(std::uint32_t index, std::string& description) override;
     DriverStatus open(const std::string& description,
                       std::unique_ptr<BridgeChannel>& channel) override;
+    std::string openProblem() const override { return problem; }
 
   private:
     struct Listed {
@@ -35,4 +36,5 @@ class RemoteBackend : public DriverBackend {
     std::vector<RemoteBoard> configured;
     std::vector<Listed> listed;
     std::chrono::milliseconds connectBound;
+    std::string problem;
 };

@@ -218,29 +218,46 @@ qint64 Rfc2217PortIo::transmit(const char* data, qint64 size, milliseconds timeo
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
     qint64 taken = 0;
     while (taken < size && sendQueued(deadline)) {
-        if (suspended) {
-            if (!waitSocket(0, deadline)) {
+        const Clock::time_point now = Clock::now();
+        const std::size_t room = suspended ? 0 : pace.room(now);
+        if (room == 0) {
+            const Clock::time_point until =
+                suspended ? deadline : std::min(deadline, pace.roomAt(1, now));
+            if (!waitSocket(0, until) && (gone || Clock::now() >= deadline)) {
                 break;
             }
             continue;
         }
-        const auto piece = std::min<qint64>(size - taken, TransmitPiece);
-        telnet::AppendEscaped(bytes + taken, static_cast<std::size_t>(piece), queued);
-        taken += piece;
+        const auto piece = static_cast<std::size_t>(
+            std::min<qint64>({size - taken, qint64{TransmitPiece},
+                              static_cast<qint64>(std::min<std::size_t>(room, TransmitPiece))}));
+        telnet::AppendEscaped(bytes + taken, piece, queued);
+        pace.took(piece, now);
+        taken += static_cast<qint64>(piece);
     }
     // What is queued is taken: it goes out before anything sent later.
     sendQueued(deadline);
     return gone ? 0 : taken;
 }
 
-bool Rfc2217PortIo::waitWritable(Microseconds timeout) {
+bool Rfc2217PortIo::waitWritable(std::uint32_t bytes, Microseconds timeout) {
     const Clock::time_point deadline = Clock::now() + timeout;
     if (!sendQueued(deadline)) {
         return false;
     }
-    while (suspended && waitSocket(0, deadline)) {
+    const std::size_t wanted = std::min<std::size_t>(bytes, WirePace::Lead);
+    while (!gone) {
+        const Clock::time_point now = Clock::now();
+        if (!suspended && pace.room(now) >= wanted) {
+            return (tcp.poll(POLLOUT, microseconds(0)) & POLLOUT) != 0;
+        }
+        const Clock::time_point until =
+            suspended ? deadline : std::min(deadline, pace.roomAt(wanted, now));
+        if (!waitSocket(0, until) && Clock::now() >= deadline) {
+            return false;
+        }
     }
-    return !suspended && !gone && (tcp.poll(POLLOUT, microseconds(0)) & POLLOUT) != 0;
+    return false;
 }
 
 // --- settings ---
@@ -271,19 +288,37 @@ bool Rfc2217PortIo::command(std::uint8_t code, std::vector<std::uint8_t> value, 
     return *answers[code] == value;
 }
 
+void Rfc2217PortIo::paceLine() {
+    pace.setLine(baudRate, 1 + dataBits + parityBits + stopBits, Clock::now());
+}
+
 bool Rfc2217PortIo::setBaudRate(qint32 rate) {
-    return rate > 0 &&
-           command(comport::SetBaudRate, bigEndian(static_cast<std::uint32_t>(rate)), true);
+    if (rate <= 0 ||
+        !command(comport::SetBaudRate, bigEndian(static_cast<std::uint32_t>(rate)), true)) {
+        return false;
+    }
+    baudRate = static_cast<std::uint32_t>(rate);
+    paceLine();
+    return true;
 }
 
 bool Rfc2217PortIo::setDataBits(QSerialPort::DataBits bits) {
-    return command(comport::SetDataSize, {static_cast<std::uint8_t>(bits)}, true);
+    if (!command(comport::SetDataSize, {static_cast<std::uint8_t>(bits)}, true)) {
+        return false;
+    }
+    dataBits = static_cast<unsigned>(bits);
+    paceLine();
+    return true;
 }
 
 bool Rfc2217PortIo::setStopBits(QSerialPort::StopBits bits) {
-    const std::uint8_t size =
-        bits == QSerialPort::TwoStop ? comport::TwoStopBits : comport::OneStopBit;
-    return command(comport::SetStopSize, {size}, true);
+    const bool two = bits == QSerialPort::TwoStop;
+    if (!command(comport::SetStopSize, {two ? comport::TwoStopBits : comport::OneStopBit}, true)) {
+        return false;
+    }
+    stopBits = two ? 2 : 1;
+    paceLine();
+    return true;
 }
 
 bool Rfc2217PortIo::setParity(QSerialPort::Parity parity) {
@@ -304,7 +339,12 @@ bool Rfc2217PortIo::setParity(QSerialPort::Parity parity) {
         default:
             break;
     }
-    return command(comport::SetParity, {code}, true);
+    if (!command(comport::SetParity, {code}, true)) {
+        return false;
+    }
+    parityBits = code == comport::FirstParity ? 0 : 1;
+    paceLine();
+    return true;
 }
 
 bool Rfc2217PortIo::setFlowControl(QSerialPort::FlowControl flow) {

@@ -10,6 +10,7 @@
 #include "SerialPortIo.h"
 #include "TcpConnection.h"
 #include "TelnetCodec.h"
+#include "WirePace.h"
 
 // A serial port at the far end of an RFC 2217 connection (a port served by
 // ser2net and the like), with the operations of a local one: the data in
@@ -48,7 +49,7 @@ class Rfc2217PortIo : public SerialPortIo, private telnet::CommandHandler {
     bool waitReadable(Microseconds timeout) override;
     qint64 read(char* data, qint64 maxSize) override;
     qint64 transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) override;
-    bool waitWritable(Microseconds timeout) override;
+    bool waitWritable(std::uint32_t bytes, Microseconds timeout) override;
 
     bool setBaudRate(qint32 rate) override;
     bool setDataBits(QSerialPort::DataBits bits) override;
@@ -79,6 +80,7 @@ class Rfc2217PortIo : public SerialPortIo, private telnet::CommandHandler {
     bool waitSocket(short events, Clock::time_point deadline);
     bool command(std::uint8_t code, std::vector<std::uint8_t> value, bool awaitAnswer);
     void end();
+    void paceLine();
 
     TcpConnection tcp;
     telnet::Decoder decoder;
@@ -87,6 +89,12 @@ class Rfc2217PortIo : public SerialPortIo, private telnet::CommandHandler {
     // Set by the server's FLOWCONTROL-SUSPEND: no data goes out until RESUME.
     bool suspended = false;
     std::uint8_t modemState = 0;
+    WirePace pace;
+    // The confirmed character framing: start bit, data bits, parity, stop bits.
+    std::uint32_t baudRate = 0;
+    unsigned dataBits = 8;
+    unsigned parityBits = 0;
+    unsigned stopBits = 1;
     std::array<Agreement, 256> ours{};
     std::array<Agreement, 256> theirs{};
     std::array<std::optional<std::vector<std::uint8_t>>, comport::CommandCount> answers;

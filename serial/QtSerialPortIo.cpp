@@ -125,7 +125,8 @@ qint64 QtSerialPortIo::transmit(const char* data, qint64 size, std::chrono::mill
     return taken;
 }
 
-bool QtSerialPortIo::waitWritable(Microseconds timeout) {
+// The system tells only whether it takes some bytes.
+bool QtSerialPortIo::waitWritable(std::uint32_t, Microseconds timeout) {
     return (pollPort(POLLOUT, timeout) & POLLOUT) != 0 && !lost();
 }
 

@@ -27,7 +27,7 @@ class QtSerialPortIo : public QObject, public SerialPortIo {
     bool waitReadable(Microseconds timeout) override;
     qint64 read(char* data, qint64 maxSize) override;
     qint64 transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) override;
-    bool waitWritable(Microseconds timeout) override;
+    bool waitWritable(std::uint32_t bytes, Microseconds timeout) override;
 
     bool setBaudRate(qint32 rate) override { return port.setBaudRate(rate); }
     bool setDataBits(QSerialPort::DataBits bits) override { return port.setDataBits(bits); }

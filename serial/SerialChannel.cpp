@@ -211,12 +211,12 @@ DriverStatus SerialChannel::waitForReceive(std::uint32_t timeoutUs) {
     });
 }
 
-DriverStatus SerialChannel::waitForTransmitRoom(std::uint32_t, std::uint32_t timeoutUs,
+DriverStatus SerialChannel::waitForTransmitRoom(std::uint32_t bytes, std::uint32_t timeoutUs,
                                                 bool& room) {
     room = false;
     return guarded([&] {
         // In pin mode nothing waits to be sent: a pattern is applied at once.
-        room = pinMode || port->waitWritable(microseconds(timeoutUs));
+        room = pinMode || port->waitWritable(bytes, microseconds(timeoutUs));
         return hx::Ok;
     });
 }

@@ -24,8 +24,10 @@ class SerialPortIo {
     // take them; what it has not taken by then is not sent, now or later.
     // Returns the count taken.
     virtual qint64 transmit(const char* data, qint64 size, std::chrono::milliseconds timeout) = 0;
-    // Whether a write would be taken at once, once it would or the time is up.
-    virtual bool waitWritable(Microseconds timeout) = 0;
+    // Whether a write of that many bytes would be taken at once (for more
+    // than the port holds, once nothing waits to be sent), once it would or
+    // the time is up.
+    virtual bool waitWritable(std::uint32_t bytes, Microseconds timeout) = 0;
 
     virtual bool setBaudRate(qint32 rate) = 0;
     virtual bool setDataBits(QSerialPort::DataBits bits) = 0;

@@ -46,7 +46,8 @@ void SpyCapture::open() {
     if (!openedB) {
         // Half a spy hears one direction only: nothing is left open.
         spyPanes.SpyLog(QStringLiteral("ERROR : failed to open ") +
-                        (openedA ? link.ChannelBName : link.ChannelAName));
+                        (openedA ? link.ChannelBName : link.ChannelAName) +
+                        link.OpenProblemSuffix());
         if (openedA) {
             spyPanes.SpyLog(
                 QStringLiteral("ERROR : Spy Mode listens on both channels of the "

@@ -73,7 +73,8 @@ bool TerminalConnection::openChannelA() {
     if (!link.OpenChannelA()) {
         // Nothing of the connection is left behind, and the user is told why
         // nothing happened even when the board has simply gone away.
-        log(QStringLiteral("ERROR : failed to open ") + link.ChannelAName);
+        log(QStringLiteral("ERROR : failed to open ") + link.ChannelAName +
+            link.OpenProblemSuffix());
         link.CloseChannelB();
         return false;
     }

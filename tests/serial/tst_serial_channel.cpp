@@ -27,7 +27,7 @@ class FakePort : public SerialPortIo {
         state["timeout"] = static_cast<int>(timeout.count());
         return touch(size);
     }
-    bool waitWritable(Microseconds) override { return touch(true); }
+    bool waitWritable(std::uint32_t, Microseconds) override { return touch(true); }
     bool setBaudRate(qint32 rate) override { return set("rate", rate) && rate != 999; }
     bool setDataBits(QSerialPort::DataBits bits) override { return set("bits", bits); }
     bool setStopBits(QSerialPort::StopBits bits) override { return set("stop", bits); }
