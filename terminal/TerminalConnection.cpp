@@ -87,13 +87,30 @@ void TerminalConnection::receiveLoop() {
         services.flags.TerminalStop, [this] { return ReceivePass(); },
         [&link] { return ModeLoop::IdleOn{link.ChannelAOpen ? link.HandleA : 0}; });
     services.display.flush();
-    if (linkFailed && services.flags.TerminalStop.why() == StopCause::LinkFailed) {
-        log(
-            QStringLiteral("ERROR : the board stopped answering: the connection has ended; it "
-                           "opens again by itself when the board is back, or press Close"));
-        services.refreshStatus();
-        returnWatch.start();
+    if (!linkFailed || services.flags.TerminalStop.why() != StopCause::LinkFailed) {
+        return;
     }
+    // A board still listed has not gone away: its connection broke (a board
+    // in a rack whose server went down), and only the user knows when
+    // trying again makes sense.
+    if (boardListed()) {
+        log(
+            QStringLiteral("ERROR : the board stopped answering: the connection has ended; "
+                           "press Close, then Open to connect again"));
+        services.refreshStatus();
+        return;
+    }
+    log(
+        QStringLiteral("ERROR : the board stopped answering: the connection has ended; it "
+                       "opens again by itself when the board is back, or press Close"));
+    services.refreshStatus();
+    returnWatch.start();
+}
+
+bool TerminalConnection::boardListed() {
+    std::array<QString, DeviceLink::DeviceListSlots> listed;
+    services.link.ListDescriptions(listed);
+    return std::find(listed.begin(), listed.end(), services.link.ChannelAName) != listed.end();
 }
 
 // A board that comes back has been without power: its chip starts again at
@@ -105,9 +122,7 @@ void TerminalConnection::lookForReturnedBoard() {
         returnWatch.stop();
         return;
     }
-    std::array<QString, DeviceLink::DeviceListSlots> listed;
-    link.ListDescriptions(listed);
-    if (std::find(listed.begin(), listed.end(), link.ChannelAName) == listed.end()) {
+    if (!boardListed()) {
         return;
     }
     returnWatch.stop();

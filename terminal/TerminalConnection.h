@@ -81,6 +81,7 @@ class TerminalConnection {
     void tellBoardControlMissing();
     void followChipRestart();
     void lookForReturnedBoard();
+    bool boardListed();
 
     Services services;
     TerminalView& view;

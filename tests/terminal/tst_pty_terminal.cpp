@@ -1,8 +1,11 @@
 // Terminal Mode over a real tty: the simulated board served on a
-// pseudo-terminal by its own process, reached through the serial-port
-// backend, on the real clock. A user opens the terminal, lists the disk,
-// moves the link to 115,200 baud, copies a file to the disk and back, and
-// closes; and the far end going away mid-loop ends the connection.
+// pseudo-terminal by its own process, on the real clock, reached two ways:
+// through the serial-port backend, and as a board in a rack, through ser2net
+// serving the pseudo-terminal on an RFC 2217 port of the loopback address.
+// A user opens the terminal, lists the disk, moves the link to 115,200 baud
+// (over ser2net, through the remote line settings), copies a file with every
+// byte the framing could touch to the disk and back, and closes; the far end
+// going away mid-loop or mid-copy ends the connection.
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +19,9 @@
 #include "DriverRegistry.h"
 #include "Form1Ui.h"
 #include "LoopSession.h"
+#include "RemoteBackend.h"
 #include "ScriptedDialogs.h"
+#include "Ser2NetServer.h"
 #include "SerialBackend.h"
 #include "SystemClock.h"
 #include "TForm1.h"
@@ -34,11 +39,13 @@ class PtyTerminalTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void initTestCase_data();
     void init();
     void cleanup();
 
     void sessionOverAPseudoTerminal();
     void farEndClosedEndsTheConnection();
+    void farEndGoneMidCopy();
 
   private:
     Ui::Form1& form() { return window->form(); }
@@ -49,8 +56,13 @@ class PtyTerminalTest : public QObject {
     void type(const QString& line);
     // Types dir and waits for the listing's last entry.
     LoopSession& listTheDisk(LoopSession& session);
+    // The pseudo-terminal's server, or ser2net in front of it, goes away.
+    void endFarEnd();
 
     QProcess server;
+    Ser2NetServer rack;
+    bool overSer2Net = false;
+    QString board;
     QString ptyPath;
     SystemClock clock;
     ScriptedDialogs dialogs;
@@ -58,7 +70,15 @@ class PtyTerminalTest : public QObject {
     QTemporaryDir dir;
 };
 
+void PtyTerminalTest::initTestCase_data() {
+    QTest::addColumn<bool>("overSer2Net");
+    QTest::newRow("serial port") << false;
+    QTest::newRow("ser2net") << true;
+}
+
 void PtyTerminalTest::init() {
+    QFETCH_GLOBAL(bool, overSer2Net);
+    this->overSer2Net = overSer2Net;
     server.setProgram(QStringLiteral(TARVIK_SIM_PTY));
     server.start();
     QVERIFY(server.waitForStarted());
@@ -67,21 +87,30 @@ void PtyTerminalTest::init() {
     QVERIFY2(ptyPath.startsWith(QLatin1String("/dev/")), qPrintable(ptyPath));
 
     DriverRegistry::instance().reset();
-    DriverRegistry::instance().install(std::make_shared<SerialBackend>(QStringList{ptyPath}));
+    board = ptyPath;
+    if (overSer2Net) {
+        QVERIFY2(rack.start(ptyPath), qPrintable(rack.problem));
+        board = QStringLiteral("rack");
+        DriverRegistry::instance().install(std::make_shared<RemoteBackend>(
+            std::vector{*ParseRemoteBoard(rack.remoteText(board)).board}));
+    } else {
+        DriverRegistry::instance().install(std::make_shared<SerialBackend>(QStringList{ptyPath}));
+    }
     dialogs.clear();
     window = std::make_unique<TForm1>(clock, dialogs);
     window->show();
     QComboBox& chooser = *form().ComboBox1;
     chooser.showPopup();
-    const int index = chooser.findText(ptyPath);
+    const int index = chooser.findText(board);
     chooser.hidePopup();
-    QVERIFY2(index >= 0, qPrintable(ptyPath));
+    QVERIFY2(index >= 0, qPrintable(board));
     chooser.setCurrentIndex(index);
 }
 
 void PtyTerminalTest::cleanup() {
     window.reset();
     DriverRegistry::instance().reset();
+    rack.stop();
     server.kill();
     server.waitForFinished();
 }
@@ -106,12 +135,22 @@ LoopSession& PtyTerminalTest::listTheDisk(LoopSession& session) {
                         within([this] { return ascii().contains(QLatin1String("README.TXT")); }));
 }
 
+void PtyTerminalTest::endFarEnd() {
+    if (overSer2Net) {
+        rack.stop();
+        return;
+    }
+    server.kill();
+    server.waitForFinished();
+}
+
 void PtyTerminalTest::sessionOverAPseudoTerminal() {
     Ui::Form1& f = form();
-    const QByteArray original = patterned(3000, 37, 253);
+    // IAC (0xFF) doubled and undone by the framing, CR and NUL kept as they are.
+    const QByteArray original = patterned(3000, 37, 253) + QByteArray("\xFF\xFF\r\0\r\n\xFF\0", 8);
     const QString source = dir.filePath(QStringLiteral("PTY.BIN"));
     QVERIFY(writeFile(source, original));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("back")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("back")));
     const QString back = dir.filePath(QStringLiteral("back/PTY.BIN"));
 
     LoopSession session(f);
@@ -140,7 +179,7 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
              qPrintable(ascii().right(500).replace(QChar(0), QStringLiteral("<00>"))));
     QCOMPARE(fileBytes(back), original);
     QVERIFY2(dialogs.errors.isEmpty(), qPrintable(dialogs.errors.join('\n')));
-    QVERIFY(ascii().contains(QStringLiteral("Device ") + ptyPath + QStringLiteral(" Closed")));
+    QVERIFY(ascii().contains(QStringLiteral("Device ") + board + QStringLiteral(" Closed")));
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
 }
 
@@ -150,12 +189,7 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
 void PtyTerminalTest::farEndClosedEndsTheConnection() {
     Ui::Form1& f = form();
     LoopSession session(f);
-    listTheDisk(session).step(
-        [&] {
-            server.kill();
-            server.waitForFinished();
-        },
-        within([] { return false; }));
+    listTheDisk(session).step([&] { endFarEnd(); }, within([] { return false; }));
     session.run();
     QVERIFY(!window->flags().TerminalOpen);
     QVERIFY(ascii().contains(
@@ -164,6 +198,23 @@ void PtyTerminalTest::farEndClosedEndsTheConnection() {
     QTest::mouseClick(f.Button7, Qt::LeftButton);
     QVERIFY(f.Button6->isEnabled());
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+// The copy ends with the link, says so, and leaves no file behind.
+void PtyTerminalTest::farEndGoneMidCopy() {
+    Ui::Form1& f = form();
+    const QString copy = dir.filePath(QStringLiteral("BIG.BIN"));
+    LoopSession session(f);
+    listTheDisk(session).step([&] {
+        QTimer::singleShot(1500, [this] { endFarEnd(); });
+        dialogs.answerSave(copy);
+        QTest::mouseClick(f.Button8, Qt::LeftButton);
+    });
+    session.run();
+    QVERIFY(!window->flags().TerminalOpen);
+    QVERIFY(ascii().contains(
+        QStringLiteral("ERROR : the link failed during BIG.BIN: nothing was saved to ") + copy));
+    QVERIFY(!QFile::exists(copy));
 }
 
 QTEST_MAIN(PtyTerminalTest)
