@@ -50,9 +50,6 @@ class PtyTerminalTest : public QObject {
   private:
     Ui::Form1& form() { return window->form(); }
     QString ascii() const { return window->form().Memo2->toPlainText(); }
-    // A condition that also gives up after the step limit, so a failing
-    // step ends the session instead of holding it.
-    LoopSession::Condition within(std::function<bool()> condition);
     void type(const QString& line);
     // Types dir and waits for the listing's last entry.
     LoopSession& listTheDisk(LoopSession& session);
@@ -115,24 +112,15 @@ void PtyTerminalTest::cleanup() {
     server.waitForFinished();
 }
 
-LoopSession::Condition PtyTerminalTest::within(std::function<bool()> condition) {
-    auto started = std::make_shared<QElapsedTimer>();
-    return [condition, started] {
-        if (!started->isValid()) {
-            started->start();
-        }
-        return condition() || started->elapsed() > StepLimitMs;
-    };
-}
-
 void PtyTerminalTest::type(const QString& line) {
     QTest::keyClicks(form().Memo2, line);
     QTest::keyClick(form().Memo2, Qt::Key_Return);
 }
 
 LoopSession& PtyTerminalTest::listTheDisk(LoopSession& session) {
-    return session.step([this] { type(QStringLiteral("dir")); },
-                        within([this] { return ascii().contains(QLatin1String("README.TXT")); }));
+    return session.step([this] { type(QStringLiteral("dir")); }, LoopSession::within([this] {
+                            return ascii().contains(QLatin1String("README.TXT"));
+                        }));
 }
 
 void PtyTerminalTest::endFarEnd() {
@@ -163,7 +151,8 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
             },
             // The whole answer, prompt included: a copy started before it
             // has come would take its rest for the copy's answer.
-            within([&] { return ascii().contains(QLatin1String("Tarvik Monitor 1.0\nD:\\>")); }))
+            LoopSession::within(
+                [&] { return ascii().contains(QLatin1String("Tarvik Monitor 1.0\nD:\\>")); }))
         .step([&] {
             dialogs.answerOpen(source);
             QTest::mouseClick(f.Button5, Qt::LeftButton);
@@ -189,7 +178,7 @@ void PtyTerminalTest::sessionOverAPseudoTerminal() {
 void PtyTerminalTest::farEndClosedEndsTheConnection() {
     Ui::Form1& f = form();
     LoopSession session(f);
-    listTheDisk(session).step([&] { endFarEnd(); }, within([] { return false; }));
+    listTheDisk(session).step([&] { endFarEnd(); }, LoopSession::within([] { return false; }));
     session.run();
     QVERIFY(!window->flags().TerminalOpen);
     QVERIFY(ascii().contains(

@@ -1,0 +1,193 @@
+// A board in a rack as the window reaches it: its two channels on scripted
+// RFC 2217 servers of the loopback address that record every command. The
+// control lines carry the same patterns as on a local board; the modem
+// state comes from the server's notifications; and a server that refuses,
+// falls silent or sends garbage ends the connection with the mode's words.
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTest>
+#include <memory>
+
+#include "ComPortPeer.h"
+#include "DriverRegistry.h"
+#include "Form1Ui.h"
+#include "LinePane.h"
+#include "LoopSession.h"
+#include "RemoteBackend.h"
+#include "TForm1.h"
+#include "WindowFixture.h"
+
+namespace {
+
+using Behaviour = ComPortPeer::Behaviour;
+
+// The commands of opening the terminal in command mode at 9600 baud, before
+// and after the line's own settings.
+const QStringList OpenedLine = {QStringLiteral("control 11"), QStringLiteral("control 9"),
+                                QStringLiteral("baud 9600"),  QStringLiteral("datasize 8"),
+                                QStringLiteral("stopsize 1"), QStringLiteral("parity 1"),
+                                QStringLiteral("control 3")};
+// Channel B's lines released (DTR, RTS), then the run pattern: the first as
+// data, before the bit mode turns the lines into outputs; then both lines
+// high, which on a serial port is RTS and DTR de-asserted.
+const QStringList RunPattern = {QStringLiteral("control 9"), QStringLiteral("control 12"),
+                                QStringLiteral("data 14"), QStringLiteral("control 12"),
+                                QStringLiteral("control 9")};
+// The reset line (RTS) low, the program line (DTR) high.
+const QStringList HoldInReset = {QStringLiteral("control 9"), QStringLiteral("control 12"),
+                                 QStringLiteral("control 11"), QStringLiteral("control 9")};
+
+quint16 portNobodyListensOn() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
+
+}  // namespace
+
+class RemotePortTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup();
+
+    void controlLinesAndLineSettings_data();
+    void controlLinesAndLineSettings();
+    void modemStateFromNotifications_data();
+    void modemStateFromNotifications();
+    void faultsEndTheConnection_data();
+    void faultsEndTheConnection();
+
+  private:
+    // The window with board "rack" chosen: channel A on a, channel B on b.
+    void rackOn(quint16 a, std::optional<quint16> b);
+    Ui::Form1& form() { return fixture->form(); }
+    QString ascii() { return form().Memo2->toPlainText(); }
+    // Opens the terminal and closes it once until holds.
+    void openUntil(std::function<bool()> until);
+
+    std::unique_ptr<WindowFixture> fixture;
+};
+
+void RemotePortTest::cleanup() {
+    fixture.reset();
+}
+
+void RemotePortTest::rackOn(quint16 a, std::optional<quint16> b) {
+    fixture = std::make_unique<WindowFixture>();
+    RemoteBoard rack{QStringLiteral("rack"), {QStringLiteral("127.0.0.1"), a}, std::nullopt};
+    if (b) {
+        rack.channelB = RemoteEndpoint{QStringLiteral("127.0.0.1"), *b};
+    }
+    fixture->drivers.registry().install(std::make_shared<RemoteBackend>(std::vector{rack}));
+    QVERIFY(fixture->pickBoard(QStringLiteral("rack")));
+}
+
+void RemotePortTest::openUntil(std::function<bool()> until) {
+    LoopSession session(form());
+    session.waitFor(LoopSession::within(std::move(until)));
+    session.run();
+}
+
+void RemotePortTest::controlLinesAndLineSettings_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("channelA");
+    QTest::addColumn<QStringList>("channelB");
+    QTest::newRow("run") << "run" << QStringList() << RunPattern;
+    QTest::newRow("reset after run") << "reset" << QStringList() << RunPattern + HoldInReset;
+    // Open runs the chip twice: through the Run button it selects, then its own.
+    QTest::newRow("open in command mode") << "open" << OpenedLine << RunPattern + RunPattern;
+    QStringList dataMode = OpenedLine;
+    dataMode[1] = QStringLiteral("control 8");
+    QTest::newRow("open in data mode") << "open data" << dataMode << RunPattern + RunPattern;
+}
+
+void RemotePortTest::controlLinesAndLineSettings() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, channelA);
+    QFETCH(QStringList, channelB);
+    ComPortPeer a;
+    ComPortPeer b;
+    rackOn(a.port(), b.port());
+    if (action.startsWith(QLatin1String("open"))) {
+        QTest::mouseClick(
+            action.endsWith(QLatin1String("data")) ? form().RadioButton4 : form().RadioButton3,
+            Qt::LeftButton);
+        openUntil([&] { return a.events().size() >= channelA.size(); });
+    } else {
+        QTest::mouseClick(form().RadioButton2, Qt::LeftButton);
+        if (action == QLatin1String("reset")) {
+            QTest::mouseClick(form().RadioButton1, Qt::LeftButton);
+        }
+    }
+    QTRY_COMPARE(b.events(), channelB);
+    QCOMPARE(a.events().mid(0, channelA.size()), channelA);
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+void RemotePortTest::modemStateFromNotifications_data() {
+    QTest::addColumn<quint8>("modemState");
+    QTest::addColumn<QString>("acknowledge");
+    // In command mode the board drops DSR: its answer to DTR.
+    QTest::newRow("DSR low") << quint8(0x10) << QStringLiteral("ACK");
+    QTest::newRow("DSR high") << quint8(0x30) << QStringLiteral("NoACK");
+}
+
+void RemotePortTest::modemStateFromNotifications() {
+    QFETCH(quint8, modemState);
+    QFETCH(QString, acknowledge);
+    ComPortPeer a;
+    a.greetWith(QByteArray("\xFF\xFA\x2C\x6B", 4) + char(modemState) + QByteArray("\xFF\xF0", 2));
+    rackOn(a.port(), std::nullopt);
+    QString shown;
+    openUntil([&] {
+        shown = form().Label12->text();
+        return a.events().contains(QStringLiteral("control 3"));
+    });
+    QCOMPARE(shown, acknowledge);
+}
+
+void RemotePortTest::faultsEndTheConnection_data() {
+    QTest::addColumn<int>("behaviour");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QByteArray>("sentOnceOpen");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("connection refused")
+        << int(Behaviour::Answering) << false << QByteArray()
+        << "ERROR : failed to open rack A: 127.0.0.1:%1 refused the connection";
+    QTest::newRow("not an RFC 2217 port")
+        << int(Behaviour::RefusingComPort) << true << QByteArray()
+        << "ERROR : failed to open rack A: 127.0.0.1:%1 is no RFC 2217 port: it did not take "
+           "COM-PORT-OPTION";
+    QTest::newRow("settings unanswered")
+        << int(Behaviour::SilentOnCommands) << true << QByteArray()
+        << "ERROR : the board stopped answering: the connection has ended; press Close, then "
+           "Open to connect again";
+    // IAC before a byte that is no telnet command.
+    QTest::newRow("garbage") << int(Behaviour::Answering) << true << QByteArray("ok\xFF\x10", 4)
+                             << "ERROR : the board stopped answering: the connection has ended; "
+                                "press Close, then Open to connect again";
+}
+
+void RemotePortTest::faultsEndTheConnection() {
+    QFETCH(int, behaviour);
+    QFETCH(bool, listening);
+    QFETCH(QByteArray, sentOnceOpen);
+    QFETCH(QString, message);
+    auto peer = std::make_unique<ComPortPeer>(static_cast<Behaviour>(behaviour));
+    const quint16 port = listening ? peer->port() : portNobodyListensOn();
+    rackOn(port, std::nullopt);
+    LoopSession session(form());
+    session.step([&] { peer->send(sentOnceOpen); },
+                 LoopSession::within([&] { return ascii().contains(QLatin1String("ERROR")); }));
+    session.run();
+    QVERIFY2(ascii().contains(message.arg(port)), qPrintable(ascii()));
+    QVERIFY(!fixture->window().flags().TerminalOpen);
+    QTest::mouseClick(form().Button7, Qt::LeftButton);
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+QTEST_MAIN(RemotePortTest)
+#include "tst_remote_port.moc"
