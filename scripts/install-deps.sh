@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev xvfb xauth desktop-file-utils
-          clang-14 libclang-rt-14-dev help2man)
+          clang-14 libclang-rt-14-dev help2man ser2net)
 # dpkg-shlibdeps (in dpkg-dev) finds the package's library dependencies;
 # lintian checks the package.
 packaging=(dpkg-dev lintian)
@@ -28,3 +28,10 @@ sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 "${sudo_cmd[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+# The tests start ser2net themselves, on the loopback address. The package
+# also enables a service that serves the machine's serial ports; one
+# installed here for the tests alone is stopped and left disabled.
+if [[ " ${missing[*]} " == *" ser2net "* ]] && command -v systemctl >/dev/null &&
+    systemctl is-system-running >/dev/null 2>&1; then
+    "${sudo_cmd[@]}" systemctl disable --now ser2net.service || true
+fi
