@@ -97,6 +97,27 @@ void CommandLineTest::commands_data() {
         << QStringList{"flash", "image.rom", "--port", "nope"} << 3 << ""
         << "ERROR : no board or port \"nope\": `tarvik-control list` shows the names --port takes"
         << QStringList() << 0;
+    QTest::newRow("board in a rack listed")
+        << QStringList{"list", "--remote", "rack=127.0.0.1:7000,[::1]:7001"} << 0
+        << "rack\tboard with channels A and B\n"
+        << "" << QStringList() << 0;
+    // Nothing listens on port 1 of the loopback address.
+    QTest::newRow("board in a rack refusing")
+        << QStringList{"monitor", "FWV", "--remote", "rack=127.0.0.1:1", "--port", "rack"} << 3
+        << ""
+        << "ERROR : failed to open rack A: 127.0.0.1:1 refused the connection" << QStringList()
+        << 0;
+    QTest::newRow("board in a rack named too long")
+        << QStringList{"list", "--remote", QString(48, 'n') + "=rack:7000"} << 2 << ""
+        << "ERROR : --remote: the name \"" + QString(48, 'n') + "\" is longer than 47 characters"
+        << QStringList() << 0;
+    QTest::newRow("board in a rack named as the simulated board")
+        << QStringList{"list", "--remote", "sim=rack:7000"} << 2 << ""
+        << "ERROR : --remote: the name sim is taken: each board needs a name of its own"
+        << QStringList() << 0;
+    QTest::newRow("board in a rack without a port")
+        << QStringList{"list", "--remote", "rack=rack-pc"} << 2 << ""
+        << "ERROR : --remote: board rack: \"rack-pc\" is not HOST:PORT" << QStringList() << 0;
     QTest::newRow("unknown option")
         << QStringList{"list", "--fast"} << 2 << ""
         << "Run tarvik-control --help for the commands and options." << QStringList() << 0;
