@@ -47,6 +47,10 @@ bool Rfc2217PortIo::connectTo(const RemoteEndpoint& endpoint, milliseconds bound
                               .arg(where)
                               .arg(bound.count() / 1000.0);
                 break;
+            case TcpConnection::Failure::Unreachable:
+                failure = QStringLiteral("%1 cannot be reached: %2")
+                              .arg(where, QString::fromLocal8Bit(std::strerror(tcp.systemError())));
+                break;
             default:
                 failure = QStringLiteral("%1 refused the connection").arg(where);
         }

@@ -84,7 +84,7 @@ bool TcpConnection::connectTo(const QString& host, std::uint16_t port,
 
 // Each address in turn, the first that takes the connection in time.
 bool TcpConnection::connectToAny(const addrinfo* addresses, Clock::time_point deadline) {
-    failed = Failure::Refused;
+    failed = Failure::Unreachable;
     for (const addrinfo* address = addresses; address != nullptr; address = address->ai_next) {
         fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                       address->ai_protocol);
@@ -92,15 +92,16 @@ bool TcpConnection::connectToAny(const addrinfo* addresses, Clock::time_point de
             continue;
         }
         if (::connect(fd, address->ai_addr, address->ai_addrlen) != 0 && errno != EINPROGRESS) {
+            noteError(errno);
             close();
             continue;
         }
         pollfd watched{fd, POLLOUT, 0};
         const int ready = ::poll(&watched, 1, remainingMs(deadline));
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
-            error == 0) {
+        int refusal = 0;
+        socklen_t length = sizeof refusal;
+        if (ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &refusal, &length) == 0 &&
+            refusal == 0) {
             // Commands and keys are small: each goes out at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -112,8 +113,19 @@ bool TcpConnection::connectToAny(const addrinfo* addresses, Clock::time_point de
             failed = Failure::TimedOut;
             return false;
         }
+        noteError(refusal);
     }
     return false;
+}
+
+// A refusal from any address says the host is there; another reason counts
+// only while no address has refused.
+void TcpConnection::noteError(int reason) {
+    if (reason == ECONNREFUSED) {
+        failed = Failure::Refused;
+    } else if (failed != Failure::Refused) {
+        error = reason;
+    }
 }
 
 short TcpConnection::poll(short events, std::chrono::microseconds timeout) const {

@@ -9,7 +9,8 @@
 // and then used without blocking: every wait is a poll with its own bound.
 class TcpConnection {
   public:
-    enum class Failure { None, Lookup, Refused, TimedOut };
+    // Unreachable: the system's reason is in systemError().
+    enum class Failure { None, Lookup, Refused, Unreachable, TimedOut };
     // What a receive or a send found.
     static constexpr std::ptrdiff_t Ended = -1;
 
@@ -20,6 +21,7 @@ class TcpConnection {
 
     bool connectTo(const QString& host, std::uint16_t port, std::chrono::milliseconds bound);
     Failure failure() const { return failed; }
+    int systemError() const { return error; }
     bool isOpen() const { return fd >= 0; }
 
     // The poll events that came within the timeout (POLLIN, POLLOUT, POLLHUP...).
@@ -35,6 +37,9 @@ class TcpConnection {
     bool connectToAny(const struct addrinfo* addresses,
                       std::chrono::steady_clock::time_point deadline);
 
+    void noteError(int reason);
+
     int fd = -1;
     Failure failed = Failure::None;
+    int error = 0;
 };
