@@ -9,6 +9,8 @@
 #include "DriverContext.h"
 #include "MainWindow.h"
 #include "QtDialogs.h"
+#include "RemoteBackend.h"
+#include "RemoteBoardList.h"
 #include "SerialBackend.h"
 #include "SimBackend.h"
 #include "SystemClock.h"
@@ -46,9 +48,12 @@ int main(int argc, char* argv[]) {
     DriverContext drivers;
     drivers.registry().install(std::make_shared<SimBackend>(clock, BoardStore::standardFolder()));
     drivers.registry().install(std::make_shared<SerialBackend>(extraPaths));
+    auto remoteBackend = std::make_shared<RemoteBackend>();
+    drivers.registry().install(remoteBackend);
+    RemoteBoardList remoteBoards(remoteBackend);
     QtDialogs dialogs;
     TForm1 window(clock, dialogs);
-    MainWindow mainWindow(window, dialogs, clock);
+    MainWindow mainWindow(window, dialogs, clock, remoteBoards);
     dialogs.attachWindow(&mainWindow);
     QSettings settings;
     WindowSettings::restore(window, dialogs, settings);
