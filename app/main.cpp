@@ -56,11 +56,11 @@ int main(int argc, char* argv[]) {
     MainWindow mainWindow(window, dialogs, clock, remoteBoards);
     dialogs.attachWindow(&mainWindow);
     QSettings settings;
-    WindowSettings::restore(window, dialogs, settings);
+    WindowSettings::restore(window, dialogs, remoteBoards, settings);
     WindowSettings::restoreGeometry(mainWindow, settings);
     mainWindow.show();
     const int status = QApplication::exec();
     WindowSettings::saveGeometry(mainWindow, settings);
-    WindowSettings::save(window, dialogs, settings);
+    WindowSettings::save(window, dialogs, remoteBoards, settings);
     return status;
 }
