@@ -219,6 +219,17 @@ void WindowSettings::save(const TForm1& window, const QtDialogs& dialogs,
     saveFolders(dialogs, settings);
 }
 
+QStringList WindowSettings::rememberedRemoteBoardNames(QSettings& settings) {
+    QStringList names;
+    for (const QString& text : settings.value(QLatin1String(RemoteBoards)).toStringList()) {
+        const RemoteBoardParse parsed = ParseRemoteBoard(text);
+        if (parsed.board) {
+            names.append(parsed.board->name);
+        }
+    }
+    return names;
+}
+
 void WindowSettings::restoreGeometry(QWidget& topLevel, QSettings& settings) {
     const QByteArray geometry = settings.value(QLatin1String(Geometry)).toByteArray();
     if (!geometry.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QSettings;
 class QWidget;
 class QtDialogs;
@@ -24,6 +26,10 @@ class WindowSettings {
                         QSettings& settings);
     static void save(const TForm1& window, const QtDialogs& dialogs,
                      const RemoteBoardList& remoteBoards, QSettings& settings);
+
+    // The names of the remote boards restore would bring back, for boards
+    // given for one run to keep clear of.
+    static QStringList rememberedRemoteBoardNames(QSettings& settings);
 
     // The place and size of the top-level window, for whoever makes it.
     static void restoreGeometry(QWidget& topLevel, QSettings& settings);
