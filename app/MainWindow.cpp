@@ -8,14 +8,18 @@
 #include "ButtonAction.h"
 #include "Dialogs.h"
 #include "Form1Ui.h"
+#include "RemoteBoardList.h"
+#include "RemoteBoardsDialog.h"
 #include "StatusLine.h"
 #include "TForm1.h"
 #include "WindowLogs.h"
 
-MainWindow::MainWindow(TForm1& form, Dialogs& dialogs, Clock& clock, QWidget* parent)
+MainWindow::MainWindow(TForm1& form, Dialogs& dialogs, Clock& clock, RemoteBoardList& remoteBoards,
+                       QWidget* parent)
     : QMainWindow(parent),
       form(&form),
       dialogs(dialogs),
+      remoteBoards(remoteBoards),
       statusLine(std::make_unique<StatusLine>(*statusBar(), clock)),
       windowLogs(std::make_unique<WindowLogs>(form, dialogs, clock)) {
     setCentralWidget(&form);
@@ -85,6 +89,13 @@ void MainWindow::buildFileMenu() {
         QStringLiteral("Writes the spy capture to a file, as text or as CSV for a .csv name, "
                        "until unticked; a file chosen again is replaced"));
     file.addSeparator();
+    QAction* remote = file.addAction(QStringLiteral("&Remote Boards…"));
+    remote->setObjectName(QStringLiteral("remoteBoardsAction"));
+    remote->setStatusTip(
+        QStringLiteral("The boards in a rack, reached over the network, that the board chooser "
+                       "lists: add, change or remove them"));
+    connect(remote, &QAction::triggered, this, &MainWindow::editRemoteBoards);
+    file.addSeparator();
     QAction* quit = file.addAction(QStringLiteral("&Quit"));
     quit->setObjectName(QStringLiteral("quitAction"));
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Q")));
@@ -115,6 +126,17 @@ QAction* MainWindow::addLogAction(QMenu& menu, const QString& text, const QKeySe
 void MainWindow::showLogStates() {
     terminalLogAction->setChecked(windowLogs->terminalLogging());
     spyLogAction->setChecked(windowLogs->spyLogging());
+}
+
+// Opened, not run in a loop of its own: a running mode's loop, inside which
+// the menu's handler runs, goes on serving the board meanwhile. The boards
+// are listed from the board chooser's next drop-down.
+void MainWindow::editRemoteBoards() {
+    auto* dialog = new RemoteBoardsDialog(remoteBoards.kept(), remoteBoards.takenNames(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { remoteBoards.setKept(dialog->boards()); });
+    dialog->open();
 }
 
 QAction* MainWindow::addButtonAction(QMenu& menu, const QString& text, QAbstractButton* button,

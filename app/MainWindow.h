@@ -9,12 +9,13 @@ class Dialogs;
 class QAbstractButton;
 class QAction;
 class QMenu;
+class RemoteBoardList;
 class StatusLine;
 class TForm1;
 class WindowLogs;
 
 // The program's main window around the form: the form's pages in the middle,
-// unchanged; the menus (File with the logs and Quit, Modes with each mode's
+// unchanged; the menus (File with the logs, the remote boards and Quit, Modes with each mode's
 // frequent buttons on keys the terminal pane does not need, Help); and the
 // status bar with the link and the progress of a running job. It takes the
 // form's caption, and closing it closes the form first, which ends a running
@@ -23,7 +24,8 @@ class MainWindow : public QMainWindow {
   public:
     // The form stays the caller's: shown here, and handed back when the main
     // window goes.
-    MainWindow(TForm1& form, Dialogs& dialogs, Clock& clock, QWidget* parent = nullptr);
+    MainWindow(TForm1& form, Dialogs& dialogs, Clock& clock, RemoteBoardList& remoteBoards,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     WindowLogs& logs() { return *windowLogs; }
@@ -42,9 +44,11 @@ class MainWindow : public QMainWindow {
                           bool (WindowLogs::*start)(), void (WindowLogs::*stop)(),
                           bool (WindowLogs::*logging)() const);
     void showLogStates();
+    void editRemoteBoards();
 
     QPointer<TForm1> form;
     Dialogs& dialogs;
+    RemoteBoardList& remoteBoards;
     std::unique_ptr<StatusLine> statusLine;
     std::unique_ptr<WindowLogs> windowLogs;
     QAction* terminalLogAction = nullptr;

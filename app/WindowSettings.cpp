@@ -15,11 +15,13 @@
 #include "BridgeBaudRate.h"
 #include "Form1Ui.h"
 #include "QtDialogs.h"
+#include "RemoteBoardList.h"
 #include "TForm1.h"
 #include "TransferChannel.h"
 
 namespace {
 
+const char* const RemoteBoards = "remote/boards";
 const char* const Board = "window/board";
 const char* const TerminalBaudRate = "window/terminalBaudRate";
 const char* const SpyBaudRate = "window/spyBaudRate";
@@ -67,6 +69,21 @@ bool isReadBlockSize(const QString& text) {
 
 bool isFile(const QString& path) {
     return QFileInfo(path).isFile();
+}
+
+// Each remembered board that still reads as one, under a name no board listed
+// otherwise has taken since. Listed only: no connection is made.
+void restoreRemoteBoards(RemoteBoardList& remoteBoards, const QVariant& stored) {
+    QStringList names = remoteBoards.takenNames();
+    std::vector<RemoteBoard> kept;
+    for (const QString& text : stored.toStringList()) {
+        const RemoteBoardsParse parsed = ParseRemoteBoards({text}, names);
+        if (parsed.problem.isEmpty()) {
+            names.append(parsed.boards.front().name);
+            kept.push_back(parsed.boards.front());
+        }
+    }
+    remoteBoards.setKept(std::move(kept));
 }
 
 // As a user chooses a board: the drop-down fills the list, and choosing an
@@ -154,9 +171,12 @@ void saveFolders(const QtDialogs& dialogs, QSettings& settings) {
 
 }  // namespace
 
-void WindowSettings::restore(TForm1& window, QtDialogs& dialogs, QSettings& settings) {
+void WindowSettings::restore(TForm1& window, QtDialogs& dialogs, RemoteBoardList& remoteBoards,
+                             QSettings& settings) {
     const auto stored = [&settings](const char* key) { return settings.value(QLatin1String(key)); };
     Ui::Form1& f = window.form();
+    // First: the remembered board may be one of them.
+    restoreRemoteBoards(remoteBoards, stored(RemoteBoards));
     restoreBoard(window, stored(Board));
     restoreBaudRate(*f.ComboBox2, stored(TerminalBaudRate), terminalRunsAt);
     restoreBaudRate(*f.ComboBox3, stored(SpyBaudRate), spyListensAt);
@@ -175,11 +195,13 @@ void WindowSettings::restore(TForm1& window, QtDialogs& dialogs, QSettings& sett
     restoreFolders(dialogs, settings);
 }
 
-void WindowSettings::save(const TForm1& window, const QtDialogs& dialogs, QSettings& settings) {
+void WindowSettings::save(const TForm1& window, const QtDialogs& dialogs,
+                          const RemoteBoardList& remoteBoards, QSettings& settings) {
     const auto store = [&settings](const char* key, const QVariant& value) {
         settings.setValue(QLatin1String(key), value);
     };
     const Ui::Form1& f = window.form();
+    store(RemoteBoards, RemoteBoardTexts(remoteBoards.kept()));
     store(Board, f.ComboBox1->currentText());
     store(TerminalBaudRate, f.ComboBox2->currentText());
     store(SpyBaudRate, f.ComboBox3->currentText());
@@ -195,6 +217,17 @@ void WindowSettings::save(const TForm1& window, const QtDialogs& dialogs, QSetti
     store(TerminalSidePage, f.PageControl2->currentIndex());
     store(ModePage, f.PageControl1->currentIndex());
     saveFolders(dialogs, settings);
+}
+
+QStringList WindowSettings::rememberedRemoteBoardNames(QSettings& settings) {
+    QStringList names;
+    for (const QString& text : settings.value(QLatin1String(RemoteBoards)).toStringList()) {
+        const RemoteBoardParse parsed = ParseRemoteBoard(text);
+        if (parsed.board) {
+            names.append(parsed.board->name);
+        }
+    }
+    return names;
 }
 
 void WindowSettings::restoreGeometry(QWidget& topLevel, QSettings& settings) {

@@ -1,12 +1,17 @@
 // The main window around the form: its logs keep every byte and line across
-// the panes' emptying, its status bar follows a copy while it runs, and each
-// menu item that stands for a button is enabled exactly while the button is.
+// the panes' emptying, its status bar follows a copy while it runs, each
+// menu item that stands for a button is enabled exactly while the button is,
+// and its remote boards dialog takes only boards it can list.
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +68,14 @@ Transcript readTranscript(const QByteArray& file, bool stamped) {
     return t;
 }
 
+// Types into the cell being edited, then moves on to the next cell (Tab) or
+// ends the row (Return).
+void typeCell(QTableWidget& table, const QString& text, Qt::Key then) {
+    QWidget* editor = table.indexWidget(table.currentIndex());
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, then);
+}
+
 enum State { NoBoard, BoardChosen, TerminalOpen, SpyCapturing };
 
 }  // namespace
@@ -84,6 +97,8 @@ class MainWindowTest : public QObject {
     void menuActionsFollowTheirButtons();
     void closingEndsARunningMode_data();
     void closingEndsARunningMode();
+    void remoteBoardsDialogTakesOnlyBoards_data();
+    void remoteBoardsDialogTakesOnlyBoards();
 
   private:
     Ui::Form1& form() { return fixture->form(); }
@@ -331,6 +346,50 @@ void MainWindowTest::closingEndsARunningMode() {
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
     QCOMPARE(fixture->mainWindow().windowTitle(),
              QStringLiteral("Tarvik Evaluation Board Program Version 0.97"));
+}
+
+void MainWindowTest::remoteBoardsDialogTakesOnlyBoards_data() {
+    QTest::addColumn<QStringList>("rows");  // name|channel A|channel B
+    QTest::addColumn<QString>("problem");
+    const QString rack = QStringLiteral("Rack|rack.invalid:7001|");
+    const QString taken =
+        QStringLiteral("The name %1 is taken: each board needs a name of its own.");
+    const QString long48(48, u'N');
+    QTest::newRow("one channel") << QStringList{rack} << QString();
+    QTest::newRow("two channels") << QStringList{"Rack|rack.invalid:7001|[::1]:7002"} << QString();
+    QTest::newRow("bad port") << QStringList{"Rack|rack.invalid:7001|rack.invalid:0"}
+                              << QStringLiteral("Board Rack: 0 is not a TCP port (1 to 65535).");
+    QTest::newRow("simulated board's name")
+        << QStringList{"Tarvik Eval Board|rack.invalid:7001|"} << taken.arg("Tarvik Eval Board");
+    QTest::newRow("name given twice")
+        << QStringList{rack, "Rack|rack.invalid:7003|"} << taken.arg("Rack");
+    QTest::newRow("48-character name")
+        << QStringList{long48 + "|rack.invalid:7001|"}
+        << QStringLiteral("The name \"%1\" is longer than 47 characters.").arg(long48);
+}
+
+// Typed into the dialog from the File menu, Tab from cell to cell and Enter
+// at a row's end, then OK: it takes the boards, listed at the chooser's next drop-down, or
+// says what is wrong and stays open.
+void MainWindowTest::remoteBoardsDialogTakesOnlyBoards() {
+    QFETCH(QStringList, rows);
+    QFETCH(QString, problem);
+    action(QStringLiteral("remoteBoardsAction"))->trigger();
+    QPointer dialog = fixture->mainWindow().findChild<QDialog*>("remoteBoardsDialog");
+    auto& table = *dialog->findChild<QTableWidget*>("remoteBoardsTable");
+    for (const QString& row : rows) {
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addBoardButton"), Qt::LeftButton);
+        const QStringList cells = row.split(u'|');
+        typeCell(table, cells[0], Qt::Key_Tab);
+        typeCell(table, cells[1], Qt::Key_Tab);
+        typeCell(table, cells[2], Qt::Key_Return);
+    }
+    QPointer problemLabel = dialog->findChild<QLabel*>("remoteBoardsProblem");
+    auto* buttons = dialog->findChild<QDialogButtonBox*>("remoteBoardsButtons");
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    QCOMPARE(problemLabel ? problemLabel->text() : QString(), problem);
+    QCOMPARE(dialog && dialog->isVisible(), !problem.isEmpty());
+    QCOMPARE(fixture->listedBoards().contains("Rack"), problem.isEmpty());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,7 +1,7 @@
 // The window's settings from one run to the next: each remembered control
 // comes back as a user left it, through the same handlers as the user's
 // choice, and one whose value no longer fits keeps its start value; so do the
-// file dialogs' folders.
+// file dialogs' folders, and the remote boards while they still read as boards.
 #include <QMetaProperty>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -11,6 +11,8 @@
 #include "EvalBoard.h"
 #include "Form1Ui.h"
 #include "QtDialogs.h"
+#include "RemoteBoard.h"
+#include "SimBackend.h"
 #include "TForm1.h"
 #include "TestFiles.h"
 #include "WindowFixture.h"
@@ -32,6 +34,8 @@ class WindowSettingsTest : public QObject {
     void init() { QFile::remove(path()); }
     void choicesComeBackWhileTheyFit_data();
     void choicesComeBackWhileTheyFit();
+    void remoteBoardsComeBackWhileTheyRead_data();
+    void remoteBoardsComeBackWhileTheyRead();
 
   private:
     QString path() const { return dir.filePath(QStringLiteral("settings.conf")); }
@@ -88,14 +92,14 @@ void WindowSettingsTest::choicesComeBackWhileTheyFit() {
         QtDialogs dialogs;
         dialogs.setLastFolders({{open, dir.path()}, {QStringLiteral("save "), path() + "/gone"}});
         QSettings settings(path(), QSettings::IniFormat);
-        WindowSettings::save(first.window(), dialogs, settings);
+        WindowSettings::save(first.window(), dialogs, first.remoteBoards(), settings);
     }
     WindowFixture next;
     QWidget& c = *next.window().findChild<QWidget*>(name);
     const QVariant start = c.property(remembered(c));
     QSettings settings(path(), QSettings::IniFormat);
     QtDialogs dialogs;
-    WindowSettings::restore(next.window(), dialogs, settings);
+    WindowSettings::restore(next.window(), dialogs, next.remoteBoards(), settings);
     QCOMPARE(c.property(remembered(c)), fits ? value : start);
     QCOMPARE(dialogs.lastFolders(), (QtDialogs::Folders{{open, dir.path()}}));
     // A chosen board switches the modes' controls on, and nothing starts.
@@ -103,6 +107,44 @@ void WindowSettingsTest::choicesComeBackWhileTheyFit() {
     const DeviceLink& link = next.window().link();
     QVERIFY(!link.ChannelAOpen && !link.ChannelBOpen && next.evalBoard().lineHistory().empty());
     QCOMPARE(next.dialogs.errors + next.dialogs.informations, QStringList());
+}
+
+void WindowSettingsTest::remoteBoardsComeBackWhileTheyRead_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("restored");
+    const QString rack = QStringLiteral("Rack=rack.invalid:7001,rack.invalid:7002");
+    const QString bench = QStringLiteral("Bench=[::1]:7003");
+    QTest::newRow("listed") << QStringList{rack, bench} << QString() << QStringList{rack, bench};
+    QTest::newRow("chosen") << QStringList{rack} << QStringLiteral("Rack") << QStringList{rack};
+    QTest::newRow("bad port dropped") << QStringList{QStringLiteral("Old=rack.invalid:70000"), rack}
+                                      << QString() << QStringList{rack};
+    QTest::newRow("name taken since dropped")
+        << QStringList{QStringLiteral("Tarvik Eval Board=rack.invalid:7001")} << QString()
+        << QStringList();
+}
+
+// Written as an earlier run left them; restored before the chosen board.
+void WindowSettingsTest::remoteBoardsComeBackWhileTheyRead() {
+    QFETCH(QStringList, stored);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, restored);
+    QSettings settings(path(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("remote/boards"), stored);
+    settings.setValue(QStringLiteral("window/board"), chosen);
+    WindowFixture next;
+    QtDialogs dialogs;
+    WindowSettings::restore(next.window(), dialogs, next.remoteBoards(), settings);
+    QCOMPARE(next.form().ComboBox1->currentText(), chosen);
+    QStringList listed = {QLatin1String(SimBackend::EvalBoardName),
+                          QLatin1String(SimBackend::SpyBoardName)};
+    for (const RemoteBoard& board : ParseRemoteBoards(restored).boards) {
+        listed << board.name;
+    }
+    QCOMPARE(next.listedBoards(), listed);
+    WindowSettings::save(next.window(), dialogs, next.remoteBoards(), settings);
+    QCOMPARE(settings.value(QStringLiteral("remote/boards")).toStringList(), restored);
+    QVERIFY(!next.window().link().ChannelAOpen && !next.window().link().ChannelBOpen);
 }
 
 QTEST_MAIN(WindowSettingsTest)
