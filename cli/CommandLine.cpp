@@ -30,12 +30,13 @@
 namespace {
 
 const QString UsageText = QStringLiteral(
-    "Usage: tarvik-control [--serial-port PATH]...\n"
+    "Usage: tarvik-control [--serial-port PATH]... [--remote NAME=HOST:PORT_A[,HOST:PORT_B]]...\n"
     "  or:  tarvik-control COMMAND [OPTIONS] [ARGUMENTS]\n"
     "\n"
     "With no command, opens the window; --serial-port also lists the serial\n"
-    "device at PATH (repeatable). A command does its job without the window\n"
-    "and needs no display.\n"
+    "device at PATH, --remote a board in a rack for that run (both\n"
+    "repeatable). A command does its job without the window and needs no\n"
+    "display.\n"
     "\n"
     "Commands:\n"
     "  list [--json]     the boards and ports the program reaches, one per line:\n"
