@@ -266,7 +266,8 @@ bool Rfc2217PortIo::waitWritable(std::uint32_t bytes, Microseconds timeout) {
 
 // --- settings ---
 
-bool Rfc2217PortIo::command(std::uint8_t code, std::vector<std::uint8_t> value, bool awaitAnswer) {
+bool Rfc2217PortIo::command(std::uint8_t code, const std::vector<std::uint8_t>& value,
+                            Answer answer) {
     const Clock::time_point deadline = Clock::now() + AnswerBound;
     pump();
     answers[code].reset();
@@ -278,8 +279,10 @@ bool Rfc2217PortIo::command(std::uint8_t code, std::vector<std::uint8_t> value, 
         end();
         return false;
     }
-    if (!awaitAnswer) {
-        return true;
+    if (answer == Answer::Barrier) {
+        // Asking the rate is answered by every server, after what came
+        // before it is done.
+        return command(comport::SetBaudRate, bigEndian(0), Answer::Any);
     }
     while (!answers[code] && waitSocket(0, deadline)) {
     }
@@ -289,7 +292,7 @@ bool Rfc2217PortIo::command(std::uint8_t code, std::vector<std::uint8_t> value, 
         end();
         return false;
     }
-    return *answers[code] == value;
+    return answer == Answer::Any || *answers[code] == value;
 }
 
 void Rfc2217PortIo::paceLine() {
@@ -297,8 +300,8 @@ void Rfc2217PortIo::paceLine() {
 }
 
 bool Rfc2217PortIo::setBaudRate(qint32 rate) {
-    if (rate <= 0 ||
-        !command(comport::SetBaudRate, bigEndian(static_cast<std::uint32_t>(rate)), true)) {
+    if (rate <= 0 || !command(comport::SetBaudRate, bigEndian(static_cast<std::uint32_t>(rate)),
+                              Answer::Confirmed)) {
         return false;
     }
     baudRate = static_cast<std::uint32_t>(rate);
@@ -307,7 +310,7 @@ bool Rfc2217PortIo::setBaudRate(qint32 rate) {
 }
 
 bool Rfc2217PortIo::setDataBits(QSerialPort::DataBits bits) {
-    if (!command(comport::SetDataSize, {static_cast<std::uint8_t>(bits)}, true)) {
+    if (!command(comport::SetDataSize, {static_cast<std::uint8_t>(bits)}, Answer::Confirmed)) {
         return false;
     }
     dataBits = static_cast<unsigned>(bits);
@@ -317,7 +320,8 @@ bool Rfc2217PortIo::setDataBits(QSerialPort::DataBits bits) {
 
 bool Rfc2217PortIo::setStopBits(QSerialPort::StopBits bits) {
     const bool two = bits == QSerialPort::TwoStop;
-    if (!command(comport::SetStopSize, {two ? comport::TwoStopBits : comport::OneStopBit}, true)) {
+    if (!command(comport::SetStopSize, {two ? comport::TwoStopBits : comport::OneStopBit},
+                 Answer::Confirmed)) {
         return false;
     }
     stopBits = two ? 2 : 1;
@@ -343,7 +347,7 @@ bool Rfc2217PortIo::setParity(QSerialPort::Parity parity) {
         default:
             break;
     }
-    if (!command(comport::SetParity, {code}, true)) {
+    if (!command(comport::SetParity, {code}, Answer::Confirmed)) {
         return false;
     }
     parityBits = code == comport::FirstParity ? 0 : 1;
@@ -354,15 +358,17 @@ bool Rfc2217PortIo::setParity(QSerialPort::Parity parity) {
 bool Rfc2217PortIo::setFlowControl(QSerialPort::FlowControl flow) {
     const std::uint8_t code = flow == QSerialPort::HardwareControl ? comport::HardwareFlowControl
                                                                    : comport::NoFlowControl;
-    return command(comport::SetControl, {code}, true);
+    return command(comport::SetControl, {code}, Answer::Confirmed);
 }
 
 bool Rfc2217PortIo::setRequestToSend(bool asserted) {
-    return command(comport::SetControl, {asserted ? comport::RtsOn : comport::RtsOff}, false);
+    return command(comport::SetControl, {asserted ? comport::RtsOn : comport::RtsOff},
+                   Answer::Barrier);
 }
 
 bool Rfc2217PortIo::setDataTerminalReady(bool asserted) {
-    return command(comport::SetControl, {asserted ? comport::DtrOn : comport::DtrOff}, false);
+    return command(comport::SetControl, {asserted ? comport::DtrOn : comport::DtrOff},
+                   Answer::Barrier);
 }
 
 QSerialPort::PinoutSignals Rfc2217PortIo::pinoutSignals() {

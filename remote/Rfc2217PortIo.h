@@ -19,8 +19,12 @@
 //
 // Rate, data size, parity, stop bits and flow control wait for the server's
 // answer, within AnswerBound, and take only the value it confirms. RTS and
-// DTR do not wait: servers answer them only when the device lets them read
-// the line back (a pseudo-terminal has no such lines and gets no answer).
+// DTR cannot wait for theirs: servers answer them only when the device lets
+// them read the line back (a pseudo-terminal has no such lines and gets no
+// answer). So each is followed by a query of the rate, whose answer tells
+// that the server has set the line: as a local port's, the call returns
+// once the line has changed, and the chip's reset comes before the bytes
+// that follow it on the other channel.
 // The port's buffers are never purged: staged bytes that have been handed
 // over are sent.
 //
@@ -78,7 +82,16 @@ class Rfc2217PortIo : public SerialPortIo, private telnet::CommandHandler {
     // Waits for the socket (POLLIN always, with extra events), taking in
     // what comes; false at the deadline or once the port has ended.
     bool waitSocket(short events, Clock::time_point deadline);
-    bool command(std::uint8_t code, std::vector<std::uint8_t> value, bool awaitAnswer);
+    enum class Answer {
+        // The server's answer must carry the value sent.
+        Confirmed,
+        // Any answer will do (a query's).
+        Any,
+        // The command may go unanswered; a query after it is answered once
+        // the server has done both.
+        Barrier,
+    };
+    bool command(std::uint8_t code, const std::vector<std::uint8_t>& value, Answer answer);
     void end();
     void paceLine();
 
