@@ -107,14 +107,6 @@ void CommandLineTest::commands_data() {
         << ""
         << "ERROR : failed to open rack A: 127.0.0.1:1 refused the connection" << QStringList()
         << 0;
-    QTest::newRow("board in a rack named too long")
-        << QStringList{"list", "--remote", QString(48, 'n') + "=rack:7000"} << 2 << ""
-        << "ERROR : --remote: the name \"" + QString(48, 'n') + "\" is longer than 47 characters"
-        << QStringList() << 0;
-    QTest::newRow("board in a rack named as the simulated board")
-        << QStringList{"list", "--remote", "sim=rack:7000"} << 2 << ""
-        << "ERROR : --remote: the name sim is taken: each board needs a name of its own"
-        << QStringList() << 0;
     QTest::newRow("board in a rack without a port")
         << QStringList{"list", "--remote", "rack=rack-pc"} << 2 << ""
         << "ERROR : --remote: board rack: \"rack-pc\" is not HOST:PORT" << QStringList() << 0;
