@@ -53,7 +53,7 @@ QTableWidget* RemoteBoardsDialog::buildTable() {
     auto* t = new QTableWidget(0, ColumnCount, this);
     t->setObjectName(QStringLiteral("remoteBoardsTable"));
     t->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Channel A (HOST:PORT)"),
-                                  QStringLiteral("Channel B (HOST:PORT, may be empty)")});
+                                  QStringLiteral("Channel B (optional)")});
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     t->verticalHeader()->hide();
     t->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -4,7 +4,8 @@
 # xdotool as a user would, and writes docs/terminal.png (Terminal Mode after
 # `dir`), docs/menus.png (the Modes menu while the terminal is open),
 # docs/status.png (the status bar during a disk copy), docs/programmer.png
-# (Programmer Mode after a run) and docs/spy.png (Spy Mode capturing).
+# (Programmer Mode after a run), docs/spy.png (Spy Mode capturing) and
+# docs/remote.png (File > Remote Boards with a board in a rack typed in).
 # Installs what it needs the first time (as root, or through sudo).
 # Usage: screenshots.sh [build-dir]   (default: build)
 set -euo pipefail
@@ -161,3 +162,23 @@ click "${spy_tab[@]}"
 click "${open_spy[@]}"
 shoot spy 4
 click "${close_spy[@]}"
+
+# File > Remote Boards: a board in a rack, its two channels on ser2net's
+# ports of the rack's machine. The dialog is a window of its own.
+xdotool key alt+f
+sleep 0.5
+xdotool key r
+sleep 1
+dialog="$(xdotool search --onlyvisible --name "^Remote Boards$" | head -n 1)"
+xdotool key alt+a
+sleep 0.3
+xdotool type --delay 30 rack1
+xdotool key Tab
+xdotool type --delay 30 rack-pc:7000
+xdotool key Tab
+xdotool type --delay 30 rack-pc:7001
+xdotool key Tab
+sleep 0.5
+xwd -id "$dialog" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$root/docs/remote.png"
+echo "docs/remote.png"
+xdotool key Escape
