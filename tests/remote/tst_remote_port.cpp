@@ -59,6 +59,7 @@ class RemotePortTest : public QObject {
     void modemStateFromNotifications();
     void faultsEndTheConnection_data();
     void faultsEndTheConnection();
+    void spyCaptureEndsWithItsConnection();
 
   private:
     // The window with board "rack" chosen: channel A on a, channel B on b.
@@ -186,6 +187,39 @@ void RemotePortTest::faultsEndTheConnection() {
     QVERIFY2(ascii().contains(message.arg(port)), qPrintable(ascii()));
     QVERIFY(!fixture->window().flags().TerminalOpen);
     QTest::mouseClick(form().Button7, Qt::LeftButton);
+    QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+// Both directions heard through the two ports, each set up for listening;
+// channel A's connection dropping ends the capture.
+void RemotePortTest::spyCaptureEndsWithItsConnection() {
+    ComPortPeer a;
+    ComPortPeer b;
+    rackOn(a.port(), b.port());
+    const auto hex = [this] { return form().RichEdit2->toPlainText(); };
+    LoopSession session = LoopSession::spy(form());
+    session
+        .step(
+            [&] {
+                a.send("dir\r");
+                b.send("\rD:\\>\r");
+            },
+            LoopSession::within([&] {
+                return hex().contains(QLatin1String("64 69 72 0D")) &&
+                       hex().contains(QLatin1String("0D 44 3A 5C 3E 0D"));
+            }))
+        .step([&] { a.drop(); }, LoopSession::within([this] {
+                  return form().RichEdit1->toPlainText().contains(QLatin1String("ERROR"));
+              }));
+    session.run();
+    QVERIFY2(session.completed(), qPrintable(hex()));
+    QVERIFY(form().RichEdit1->toPlainText().contains(
+        QLatin1String("ERROR : the board stopped answering: capture ended")));
+    for (const ComPortPeer* peer : {&a, &b}) {
+        QVERIFY(peer->events().contains(QStringLiteral("baud 9600")));
+        QVERIFY(peer->events().contains(QStringLiteral("control 1")));
+    }
+    QTest::mouseClick(form().Button11, Qt::LeftButton);
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
 }
 
