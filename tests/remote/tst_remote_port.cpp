@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -39,6 +40,12 @@ const QStringList RunPattern = {QStringLiteral("control 9"), QStringLiteral("con
 // The reset line (RTS) low, the program line (DTR) high.
 const QStringList HoldInReset = {QStringLiteral("control 9"), QStringLiteral("control 12"),
                                  QStringLiteral("control 11"), QStringLiteral("control 9")};
+
+// Both lines low (reset held, program line asserted), then the reset line
+// released with the program line still low: the chip starts its boot loader.
+const QStringList BootLoaderEntry = {QStringLiteral("control 9"),  QStringLiteral("control 12"),
+                                     QStringLiteral("control 11"), QStringLiteral("control 8"),
+                                     QStringLiteral("control 12"), QStringLiteral("control 8")};
 
 quint16 portNobodyListensOn() {
     QTcpServer probe;
@@ -77,7 +84,10 @@ void RemotePortTest::cleanup() {
 }
 
 void RemotePortTest::rackOn(quint16 a, std::optional<quint16> b) {
-    fixture = std::make_unique<WindowFixture>();
+    // The waits of a remote port take real time, a millisecond or more
+    // between two readings of the clock.
+    fixture = std::make_unique<WindowFixture>(TimeOfDay{10, 0, 0, 0},
+                                              SelfAdvancingClock::Steps{10'000'000, 10'000'000});
     RemoteBoard rack{QStringLiteral("rack"), {QStringLiteral("127.0.0.1"), a}, std::nullopt};
     if (b) {
         rack.channelB = RemoteEndpoint{QStringLiteral("127.0.0.1"), *b};
@@ -96,6 +106,8 @@ void RemotePortTest::controlLinesAndLineSettings_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("channelA");
     QTest::addColumn<QStringList>("channelB");
+    // No boot loader answers the synchronisation, which fails after 2 s.
+    QTest::newRow("program") << "program" << QStringList() << BootLoaderEntry;
     QTest::newRow("run") << "run" << QStringList() << RunPattern;
     QTest::newRow("reset after run") << "reset" << QStringList() << RunPattern + HoldInReset;
     // Open runs the chip twice: through the Run button it selects, then its own.
@@ -112,7 +124,16 @@ void RemotePortTest::controlLinesAndLineSettings() {
     ComPortPeer a;
     ComPortPeer b;
     rackOn(a.port(), b.port());
-    if (action.startsWith(QLatin1String("open"))) {
+    if (action == QLatin1String("program")) {
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("image.rom"));
+        QFile file(image);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(256, 'x')) == 256);
+        file.close();
+        fixture->dialogs.answerOpen(image);
+        QTest::mouseClick(form().Button1, Qt::LeftButton);
+        QTest::mouseClick(form().Button2, Qt::LeftButton);
+    } else if (action.startsWith(QLatin1String("open"))) {
         QTest::mouseClick(
             action.endsWith(QLatin1String("data")) ? form().RadioButton4 : form().RadioButton3,
             Qt::LeftButton);
