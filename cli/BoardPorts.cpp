@@ -35,7 +35,29 @@ bool NamesSimulatedBoard(const QString& port) {
     });
 }
 
-std::vector<ListedBoard> ListBoards(DeviceLink& link) {
+namespace {
+
+// "board in a rack at rack-pc:7000 and rack-pc:7001"
+std::optional<QString> rackDescription(const QString& board,
+                                       const std::vector<RemoteBoard>& remoteBoards) {
+    for (const RemoteBoard& remote : remoteBoards) {
+        if (remote.name != board) {
+            continue;
+        }
+        const QString ports = remote.toText().mid(board.size() + 1);
+        return remote.channelB ? QStringLiteral("board in a rack at %1").arg(ports)
+                               : QStringLiteral(
+                                     "board in a rack at %1, channel A only (no "
+                                     "board control)")
+                                     .arg(ports);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<ListedBoard> ListBoards(DeviceLink& link,
+                                    const std::vector<RemoteBoard>& remoteBoards) {
     std::array<QString, DeviceLink::DeviceListSlots> descriptions;
     link.ListDescriptions(descriptions);
     std::vector<ListedBoard> boards;
@@ -51,10 +73,11 @@ std::vector<ListedBoard> ListBoards(DeviceLink& link) {
         listed.port = shortName.value_or(board);
         listed.board = board;
         listed.simulated = shortName.has_value();
-        listed.description = (shortName ? QStringLiteral("simulated board \"%1\"").arg(board)
-                              : hasB    ? QStringLiteral("board with channels A and B")
-                                        : QStringLiteral("port with channel A only (no board "
-                                                            "control)"));
+        listed.description =
+            (shortName ? QStringLiteral("simulated board \"%1\"").arg(board)
+             : rackDescription(board, remoteBoards) ? *rackDescription(board, remoteBoards)
+             : hasB                                 ? QStringLiteral("board with channels A and B")
+                    : QStringLiteral("port with channel A only (no board control)"));
         boards.push_back(listed);
     }
     return boards;

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "RemoteBoard.h"
+
 class DeviceLink;
 
 // A board as the command line names it: the name --port takes, and what it is.
@@ -14,8 +16,10 @@ struct ListedBoard {
     bool simulated = false;
 };
 
-// Every board the driver lists now. The simulated ones go by short names.
-std::vector<ListedBoard> ListBoards(DeviceLink& link);
+// Every board the driver lists now. The simulated ones go by short names;
+// the boards in a rack are told by where they are served.
+std::vector<ListedBoard> ListBoards(DeviceLink& link,
+                                    const std::vector<RemoteBoard>& remoteBoards = {});
 
 // --port names one of the simulated boards, by its short or listed name.
 bool NamesSimulatedBoard(const QString& port);

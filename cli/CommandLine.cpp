@@ -108,7 +108,7 @@ int usageError(const QString& text) {
 }
 
 int listBoards(Session& session, bool json) {
-    const std::vector<ListedBoard> boards = ListBoards(*session.link);
+    const std::vector<ListedBoard> boards = ListBoards(*session.link, session.remote->boards());
     if (!json) {
         for (const ListedBoard& board : boards) {
             PrintResult(board.port + QLatin1Char('\t') + board.description);

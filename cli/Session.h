@@ -24,7 +24,8 @@ struct Session {
         const bool remotePort =
             std::any_of(remoteBoards.begin(), remoteBoards.end(),
                         [&](const RemoteBoard& board) { return board.name == port; });
-        drivers.registry().install(std::make_shared<RemoteBackend>(std::move(remoteBoards)));
+        remote = std::make_shared<RemoteBackend>(std::move(remoteBoards));
+        drivers.registry().install(remote);
         // Each opening of a channel lists the ports again, a scan of the
         // system's ttys that takes tens of milliseconds: a job on a simulated
         // or remote board does without it.
@@ -39,6 +40,7 @@ struct Session {
 
     SystemClock clock;
     DriverContext drivers;
+    std::shared_ptr<RemoteBackend> remote;
     ConsoleDialogs dialogs;
     std::unique_ptr<DeviceLink> link = std::make_unique<DeviceLink>(dialogs);
 };

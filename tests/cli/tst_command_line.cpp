@@ -99,7 +99,7 @@ void CommandLineTest::commands_data() {
         << QStringList() << 0;
     QTest::newRow("board in a rack listed")
         << QStringList{"list", "--remote", "rack=127.0.0.1:7000,[::1]:7001"} << 0
-        << "rack\tboard with channels A and B\n"
+        << "rack\tboard in a rack at 127.0.0.1:7000,[::1]:7001\n"
         << "" << QStringList() << 0;
     // Nothing listens on port 1 of the loopback address.
     QTest::newRow("board in a rack refusing")
