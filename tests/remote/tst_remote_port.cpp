@@ -13,8 +13,10 @@
 #include <memory>
 
 #include "ComPortPeer.h"
+#include "DeviceLink.h"
 #include "DriverRegistry.h"
 #include "Form1Ui.h"
+#include "HxDriver.h"
 #include "LinePane.h"
 #include "LoopSession.h"
 #include "RemoteBackend.h"
@@ -67,6 +69,7 @@ class RemotePortTest : public QObject {
     void faultsEndTheConnection_data();
     void faultsEndTheConnection();
     void spyCaptureEndsWithItsConnection();
+    void dataGoesAtTheLinesPace();
 
   private:
     // The window with board "rack" chosen: channel A on a, channel B on b.
@@ -242,6 +245,27 @@ void RemotePortTest::spyCaptureEndsWithItsConnection() {
     }
     QTest::mouseClick(form().Button11, Qt::LeftButton);
     QCOMPARE(DriverRegistry::instance().openHandleCount(), std::size_t{0});
+}
+
+// A remote port takes a transmit buffer's worth ahead of its wire, as a local
+// port does: 4,096 bytes at 9,600 baud leave no room for as long as their
+// 4.3 s on the wire, however much the connection would take at once. Every
+// byte still reaches the server.
+void RemotePortTest::dataGoesAtTheLinesPace() {
+    ComPortPeer a;
+    rackOn(a.port(), std::nullopt);
+    DeviceLink link(fixture->dialogs);
+    QVERIFY(link.ChooseBoard(QStringLiteral("rack")) && link.OpenChannelA());
+    QCOMPARE(HX_SetBaudRate(link.HandleA, 9600), hx::Ok);
+    const QByteArray bytes(4096, '\x55');
+    std::uint32_t written = 0;
+    QCOMPARE(HX_Write(link.HandleA, bytes.constData(), 4096, &written), hx::Ok);
+    QCOMPARE(written, 4096u);
+    bool room = true;
+    QCOMPARE(WaitForTransmitRoom(link.HandleA, 64, 0, room), hx::Ok);
+    QVERIFY(!room);
+    QTRY_COMPARE(a.events().join(QLatin1Char(' ')).count(QLatin1String("55")), 4096);
+    link.CloseChannelA();
 }
 
 QTEST_MAIN(RemotePortTest)
