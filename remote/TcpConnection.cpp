@@ -105,6 +105,7 @@ bool TcpConnection::connectToAny(const addrinfo* addresses, Clock::time_point de
             // Commands and keys are small: each goes out at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            keepAskingWhileQuiet();
             failed = Failure::None;
             return true;
         }
@@ -126,6 +127,22 @@ void TcpConnection::noteError(int reason) {
     } else if (failed != Failure::Refused) {
         error = reason;
     }
+}
+
+// A rack's machine that goes away without closing (its power or its network
+// gone) sends nothing more, which an idle terminal cannot tell from a quiet
+// chip: the system asks the peer after 5 s of silence, every 2 s, and ends
+// the connection after 3 unanswered asks, so the mode hears of it within
+// about 11 s.
+void TcpConnection::keepAskingWhileQuiet() {
+    const int on = 1;
+    const int idleSeconds = 5;
+    const int intervalSeconds = 2;
+    const int unanswered = 3;
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &unanswered, sizeof unanswered);
 }
 
 short TcpConnection::poll(short events, std::chrono::microseconds timeout) const {

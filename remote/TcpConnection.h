@@ -38,6 +38,7 @@ class TcpConnection {
                       std::chrono::steady_clock::time_point deadline);
 
     void noteError(int reason);
+    void keepAskingWhileQuiet();
 
     int fd = -1;
     Failure failed = Failure::None;
