@@ -12,11 +12,6 @@
 
 namespace {
 
-// A board's channels as they are written after "NAME=" in its text form.
-QStringList endpointTexts(const RemoteBoard& board) {
-    return board.toText().mid(board.name.size() + 1).split(QLatin1Char(','));
-}
-
 // The parse's words as a sentence of their own.
 QString sentence(const QString& problem) {
     return problem.left(1).toUpper() + problem.mid(1) + QLatin1Char('.');
@@ -37,8 +32,8 @@ RemoteBoardsDialog::RemoteBoardsDialog(const std::vector<RemoteBoard>& boards,
     intro->setWordWrap(true);
     table = buildTable();
     for (const RemoteBoard& board : boards) {
-        const QStringList endpoints = endpointTexts(board);
-        addRow(board.name, endpoints.value(0), endpoints.value(1));
+        addRow(board.name, board.channelA.toText(),
+               board.channelB ? board.channelB->toText() : QString());
     }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);

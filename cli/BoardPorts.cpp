@@ -44,7 +44,7 @@ std::optional<QString> rackDescription(const QString& board,
         if (remote.name != board) {
             continue;
         }
-        const QString ports = remote.toText().mid(board.size() + 1);
+        const QString ports = remote.portsText();
         return remote.channelB ? QStringLiteral("board in a rack at %1").arg(ports)
                                : QStringLiteral(
                                      "board in a rack at %1, channel A only (no "

@@ -4,12 +4,6 @@
 
 namespace {
 
-QString endpointText(const RemoteEndpoint& endpoint) {
-    const QString host =
-        endpoint.host.contains(QLatin1Char(':')) ? u'[' + endpoint.host + u']' : endpoint.host;
-    return host + u':' + QString::number(endpoint.port);
-}
-
 // HOST:PORT, with an IPv6 address in brackets.
 std::optional<RemoteEndpoint> parseEndpoint(const QString& text, QString& problem) {
     static const QRegularExpression form(
@@ -30,12 +24,17 @@ std::optional<RemoteEndpoint> parseEndpoint(const QString& text, QString& proble
 
 }  // namespace
 
+QString RemoteEndpoint::toText() const {
+    const QString shown = host.contains(QLatin1Char(':')) ? u'[' + host + u']' : host;
+    return shown + u':' + QString::number(port);
+}
+
+QString RemoteBoard::portsText() const {
+    return channelB ? channelA.toText() + u',' + channelB->toText() : channelA.toText();
+}
+
 QString RemoteBoard::toText() const {
-    QString text = name + u'=' + endpointText(channelA);
-    if (channelB) {
-        text += u',' + endpointText(*channelB);
-    }
-    return text;
+    return name + u'=' + portsText();
 }
 
 RemoteBoardParse ParseRemoteBoard(const QString& text) {

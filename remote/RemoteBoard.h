@@ -12,6 +12,9 @@ struct RemoteEndpoint {
     QString host;
     std::uint16_t port = 0;
 
+    // HOST:PORT, an IPv6 address in brackets.
+    QString toText() const;
+
     friend bool operator==(const RemoteEndpoint&, const RemoteEndpoint&) = default;
 };
 
@@ -27,6 +30,8 @@ struct RemoteBoard {
     std::optional<RemoteEndpoint> channelB;
 
     QString toText() const;
+    // HOST:PORT_A[,HOST:PORT_B], the text after "NAME=".
+    QString portsText() const;
 
     friend bool operator==(const RemoteBoard&, const RemoteBoard&) = default;
 };

@@ -19,10 +19,6 @@ constexpr milliseconds ClosingBound{500};
 // Received bytes already read are dropped from the front past this size.
 constexpr std::size_t CompactAt = 1024 * 1024;
 
-QString endpointText(const RemoteEndpoint& endpoint) {
-    return RemoteBoard{QString(), endpoint, std::nullopt}.toText().mid(1);
-}
-
 std::vector<std::uint8_t> bigEndian(std::uint32_t value) {
     return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
             static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
@@ -36,7 +32,7 @@ Rfc2217PortIo::~Rfc2217PortIo() {
 
 bool Rfc2217PortIo::connectTo(const RemoteEndpoint& endpoint, milliseconds bound) {
     const Clock::time_point deadline = Clock::now() + bound;
-    const QString where = endpointText(endpoint);
+    const QString where = endpoint.toText();
     if (!tcp.connectTo(endpoint.host, endpoint.port, bound)) {
         switch (tcp.failure()) {
             case TcpConnection::Failure::Lookup:

@@ -21,6 +21,7 @@
 #include "LoopSession.h"
 #include "RemoteBackend.h"
 #include "TForm1.h"
+#include "TestFiles.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -130,9 +131,7 @@ void RemotePortTest::controlLinesAndLineSettings() {
     if (action == QLatin1String("program")) {
         QTemporaryDir dir;
         const QString image = dir.filePath(QStringLiteral("image.rom"));
-        QFile file(image);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(256, 'x')) == 256);
-        file.close();
+        QVERIFY(writeFile(image, QByteArray(256, 'x')));
         fixture->dialogs.answerOpen(image);
         QTest::mouseClick(form().Button1, Qt::LeftButton);
         QTest::mouseClick(form().Button2, Qt::LeftButton);
